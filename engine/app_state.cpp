@@ -1,0 +1,4 @@
+// The single statically allocated state block (zero-initialised as a static object).
+#include "app_state.h"
+
+AppState App;

@@ -1,0 +1,75 @@
+// The program's one global state block: the timer table, the name history, the settings,
+// the flags and the handles. Statically allocated and zero at start; zero is also the
+// default of every setting.
+#pragma once
+#include <cstdint>
+
+typedef void* WindowHandle;   // an HWND on Windows, opaque to the engine
+typedef void* ImeContext;     // an HIMC on Windows
+
+const int MAX_TIMERS = 10;
+const int MAX_HISTORY = 16;
+const int TIMER_NAME_UNITS = 12;      // a name of at most 10 units, its terminator and one spare
+const int HISTORY_NAME_UNITS = 11;    // 10 units and the terminator: 22 bytes in the registry
+const int MAX_NAME_LENGTH = 10;
+const int TIME_TEXT_UNITS = 256;      // a time text of at most 255 units and its terminator
+const int TIME_TEXT_BUFFER_UNITS = 32;
+
+struct TimerRecord {
+    uint64_t Preset;       // the value the user set: duration, or ms since local midnight
+    uint64_t Remaining;    // ms still to run; 0 = expired
+    int32_t Suspended;     // nonzero while paused (countdowns only)
+    int32_t ClockMode;     // 1 = time of day, 0 = countdown
+    char16_t Name[TIMER_NAME_UNITS];
+};
+
+struct TimerTable {
+    TimerRecord Records[MAX_TIMERS];
+    int32_t Count;
+};
+
+struct NameHistory {
+    char16_t Entries[MAX_HISTORY][HISTORY_NAME_UNITS];   // most recent first
+    int32_t Count;
+};
+
+struct WindowPosition {
+    int32_t X;
+    int32_t Y;
+};
+
+// NoticeState bits
+const uint32_t TickBusy = 0x1;
+const uint32_t NoticeShown = 0x2;
+const uint32_t NoticeReplacing = 0x4;
+
+struct AppState {
+    // timer engine
+    TimerTable Timers;
+    uint64_t LastTick;
+    NameHistory History;
+    uint32_t NoticeState;
+    uint32_t BlinkPhase;                            // 0 to 7; names show while below 4
+    char16_t TimeTextBuffer[TIME_TEXT_BUFFER_UNITS];
+
+    // settings (registry)
+    WindowPosition Position;
+    int32_t Mute;
+    int32_t TopMost;
+    uint16_t HotKey;                                // low byte virtual key, high byte HOTKEYF_* flags
+    int32_t RememberAtShutdown;
+
+    // main window
+    void* Instance;                                 // HINSTANCE of the program's module
+    WindowHandle MainWindow;
+    int32_t ModalOpen;
+    uintptr_t WindowTimerId;
+    ImeContext SavedImeContext;                     // the main window's own input context
+    ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
+    int32_t EditIndex;
+    uint8_t HotKeyRegistered;
+    int32_t LineHeight;
+    int32_t CharWidth;
+};
+
+extern AppState App;

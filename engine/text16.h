@@ -1,0 +1,16 @@
+// Small helpers for NUL-terminated UTF-16 texts, bounded by the caller's room so that no
+// copy ever writes past a fixed buffer.
+#pragma once
+#include <cstdint>
+
+// Units before the terminator.
+int TextLength(const char16_t* text);
+// Copies at most room - 1 units and always terminates (room > 0). Returns units copied.
+int TextCopy(char16_t* destination, int room, const char16_t* source);
+// 1 when both texts are the same unit for unit (lstrcmpW() == 0 for our purposes).
+int TextEqual(const char16_t* a, const char16_t* b);
+// Appends source behind the text in destination, within room. Returns the new length.
+int TextAppend(char16_t* destination, int room, const char16_t* source);
+// Decimal digits of value, zero-padded to at least minDigits, space-padded to at least
+// minWidth; appended within room. Returns the new length.
+int TextAppendNumber(char16_t* destination, int room, uint64_t value, int minWidth, int minDigits);

@@ -1,0 +1,20 @@
+// The table of up to ten timers and the operations that change it.
+#pragma once
+#include <cstdint>
+#include "app_state.h"
+
+// Appends a timer from a time text and an optional name (null or empty: none).
+// 1 when appended; 0 when the table is full or the text is a countdown of zero.
+int AddTimer(const char16_t* text, const char16_t* name);
+// Restarts timer index from a new text and name. 1 when replaced; 0 for a zero countdown.
+int ReplaceTimer(int index, const char16_t* text, const char16_t* name);
+// Removes timer index (0 to Count - 1), moving later timers up.
+void DeleteTimer(int index);
+// Pauses or resumes a running or paused countdown. 1 when toggled, 0 when not allowed.
+int ToggleSuspend(int index);
+// Removes every expired timer, keeping order. Returns the number removed.
+int CompactExpired();
+// Milliseconds from the local time now to the next occurrence of a time of day.
+uint64_t TimeToGo(uint64_t clockTime);
+// The label of a timer: its Name, else FormatTimeText of its Preset (in App.TimeTextBuffer).
+const char16_t* TimerLabel(const TimerRecord* record);

@@ -1,0 +1,27 @@
+// The six registry operations the store needs, all under HKEY_CURRENT_USER. The Win32
+// build uses advapi32 (store/registry_win32.cpp); the native tests an in-memory registry
+// (tests/fakes/fake_registry.cpp). Results: 1 for success, 0 for failure.
+#pragma once
+#include <cstdint>
+
+typedef void* RegistryKey;
+
+const uint32_t RegistryTypeString = 1;    // REG_SZ
+const uint32_t RegistryTypeBinary = 3;    // REG_BINARY
+const uint32_t RegistryTypeDword = 4;     // REG_DWORD
+const uint32_t RegistryAllAccess = 0xF003F;   // KEY_ALL_ACCESS
+const uint32_t RegistryWriteAccess = 0x20006; // KEY_WRITE
+
+// RegOpenKeyExW: an existing key only.
+int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key);
+// RegCreateKeyExW, REG_OPTION_NON_VOLATILE: creates the key and missing parents.
+int RegistryCreateKey(const char16_t* subkey, uint32_t access, RegistryKey* key);
+// RegQueryValueExW: fails when the value is missing or longer than *size bytes; on
+// success the bytes are at the start of buffer and *size holds their count.
+int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint32_t* size);
+// RegSetValueExW: creates or replaces the value.
+int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data, uint32_t size);
+// RegDeleteValueW: an absent value is no error to the caller.
+int RegistryDeleteValue(RegistryKey key, const char16_t* name);
+// RegCloseKey.
+void RegistryCloseKey(RegistryKey key);
