@@ -7,6 +7,8 @@
 int TextLength(const char16_t* text);
 // Copies at most room - 1 units and always terminates (room > 0). Returns units copied.
 int TextCopy(char16_t* destination, int room, const char16_t* source);
+// Like TextCopy, but never ends the copy between the two halves of a surrogate pair.
+int TextCopyWhole(char16_t* destination, int room, const char16_t* source);
 // 1 when both texts are the same unit for unit (lstrcmpW() == 0 for our purposes).
 int TextEqual(const char16_t* a, const char16_t* b);
 // Appends source behind the text in destination, within room. Returns the new length.
