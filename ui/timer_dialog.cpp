@@ -1,0 +1,90 @@
+// The timer dialog, in add mode (a new timer) and in edit mode (the row's time and name
+// filled in; OK restarts that timer). The time field has no input method while it is open.
+#include "ui.h"
+#include <imm.h>
+#include "app_state.h"
+#include "name_history.h"
+#include "resource.h"
+#include "time_text.h"
+#include "timer_table.h"
+
+static void InitTimerDialog(HWND dialog)
+{
+    SendDlgItemMessageW(dialog, IDC_TIME, EM_LIMITTEXT, TIME_TEXT_UNITS - 1, 0);
+    SendDlgItemMessageW(dialog, IDC_NAME, CB_LIMITTEXT, MAX_NAME_LENGTH, 0);
+    for (int i = 0; i < App.History.Count && i < MAX_HISTORY; ++i)
+        SendDlgItemMessageW(dialog, IDC_NAME, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(App.History.Entries[i])));
+    // Digits and A, P, M are typed straight into the time field, without the input method.
+    App.TimeFieldImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), nullptr);
+}
+
+// Reads both fields; 0 when the time field is empty.
+static int ReadTimerFields(HWND dialog, wchar_t (&timeText)[TIME_TEXT_UNITS], wchar_t (&name)[MAX_NAME_LENGTH + 1])
+{
+    name[0] = 0;
+    if (GetDlgItemTextW(dialog, IDC_TIME, timeText, TIME_TEXT_UNITS) == 0)
+        return 0;
+    GetDlgItemTextW(dialog, IDC_NAME, name, MAX_NAME_LENGTH + 1);
+    return 1;
+}
+
+static void AcceptTimer(HWND dialog, const wchar_t* name)
+{
+    AddNameToHistory(AsUtf16(name));
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        InitTimerDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK: {
+            // A refused text leaves the dialog open with the texts as typed.
+            wchar_t timeText[TIME_TEXT_UNITS], name[MAX_NAME_LENGTH + 1];
+            if (ReadTimerFields(dialog, timeText, name) && AddTimer(AsUtf16(timeText), AsUtf16(name)))
+                AcceptTimer(dialog, name);
+            return TRUE;
+        }
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY:
+        if (App.TimeFieldImeContext)
+            ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), static_cast<HIMC>(App.TimeFieldImeContext));
+        App.TimeFieldImeContext = nullptr;
+        return FALSE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        App.EditIndex = static_cast<int>(lParam);
+        InitTimerDialog(dialog);
+        SetWindowTextW(dialog, L"タイマー修正");
+        if (App.EditIndex >= 0 && App.EditIndex < App.Timers.Count) {
+            const TimerRecord& record = App.Timers.Records[App.EditIndex];
+            // A clock timer shows its time of day; a countdown the time it has left.
+            const char16_t* text = record.ClockMode ? FormatEditTimeText(record.Preset, 1)
+                                                    : FormatEditTimeText(record.Remaining, 0);
+            SetDlgItemTextW(dialog, IDC_TIME, AsWide(text));
+            SetDlgItemTextW(dialog, IDC_NAME, AsWide(record.Name));
+        }
+        return TRUE;
+    }
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+        wchar_t timeText[TIME_TEXT_UNITS], name[MAX_NAME_LENGTH + 1];
+        if (App.EditIndex >= 0 && App.EditIndex < App.Timers.Count && ReadTimerFields(dialog, timeText, name) &&
+            ReplaceTimer(App.EditIndex, AsUtf16(timeText), AsUtf16(name)))
+            AcceptTimer(dialog, name);
+        return TRUE;
+    }
+    return AddTimerDialogProc(dialog, message, wParam, lParam);
+}

@@ -1,0 +1,30 @@
+// Timers requested by text: the program's own command line, and the arguments a second
+// start forwards to the running instance as LB_ADDFILE messages.
+#include "ui.h"
+#include <stdlib.h>
+#include "app_state.h"
+#include "timer_request.h"
+#include "timer_table.h"
+
+void AddTimerFromText(HWND window, const wchar_t* request)
+{
+    // The text may come from another process: a null or empty one is dropped, and the
+    // splitting never copies more than the fixed buffers hold.
+    if (!request || App.Timers.Count >= MAX_TIMERS)
+        return;
+    char16_t timeText[TIME_TEXT_UNITS];
+    char16_t name[MAX_NAME_LENGTH + 1];
+    SplitTimerRequest(AsUtf16(request), timeText, name);
+    if (AddTimer(timeText, name))
+        BuildTimerRows(window);
+}
+
+static void SendRequests(HWND window)
+{
+    for (int i = 1; i < __argc; ++i)
+        SendMessageW(window, LB_ADDFILE, 0, reinterpret_cast<LPARAM>(__wargv[i]));
+}
+
+void ProcessCommandLineRequests(HWND window) { SendRequests(window); }
+
+void ForwardCommandLineRequests(HWND runningWindow) { SendRequests(runningWindow); }

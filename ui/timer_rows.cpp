@@ -1,0 +1,159 @@
+// The main window's rows of controls, kept in step with the timer table; their placement
+// on the character grid; and the background bands, red behind expired timers.
+#include "ui.h"
+#include "app_state.h"
+#include "platform.h"
+#include "resource.h"
+#include "row_geometry.h"
+#include "text16.h"
+#include "timer_table.h"
+#include "time_text.h"
+
+static const wchar_t PauseText[] = L"\x25A0";    // ■ running
+static const wchar_t ResumeText[] = L"\xFF1E";   // ＞ paused
+static const DWORD CHILD_STYLE = WS_CHILD | WS_VISIBLE | SS_CENTER;
+static const DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+static const DWORD TOGGLE_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHLIKE | BS_CHECKBOX;
+
+static const int RowBase[ROW_CONTROL_KINDS] = {ID_ROW_LABEL, ID_ROW_TIME, ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE};
+static const int BottomIds[BOTTOM_BUTTONS] = {ID_ADD, ID_MUTE, ID_TOPMOST, ID_SUSPEND_ALL, ID_SETTINGS};
+
+static HWND CreateChild(HWND window, const wchar_t* className, const wchar_t* text, DWORD style,
+                        DWORD extendedStyle, int id)
+{
+    // Created small at the origin; LayoutTimerRows gives every control its real place.
+    return CreateWindowExW(extendedStyle, className, text, style, 0, 0, 10, 10, window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           static_cast<HINSTANCE>(App.Instance), nullptr);
+}
+
+static HWND EnsureChild(HWND window, int id, const wchar_t* className, const wchar_t* text, DWORD style,
+                        DWORD extendedStyle = 0)
+{
+    HWND control = GetDlgItem(window, id);
+    return control ? control : CreateChild(window, className, text, style, extendedStyle, id);
+}
+
+static void SyncCheck(HWND window, int id, int on)
+{
+    LRESULT state = SendDlgItemMessageW(window, id, BM_GETCHECK, 0, 0);
+    if ((state == BST_CHECKED) != (on != 0))
+        SendDlgItemMessageW(window, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+static void BuildRow(HWND window, int row)
+{
+    const TimerRecord& record = App.Timers.Records[row];
+    wchar_t label[8];
+    wsprintfW(label, L"%d:", (row + 1) % 10);
+    HWND labelControl = GetDlgItem(window, ID_ROW_LABEL + row);
+    if (labelControl)
+        SetWindowTextW(labelControl, label);
+    else
+        CreateChild(window, L"STATIC", label, CHILD_STYLE, 0, ID_ROW_LABEL + row);
+
+    EnsureChild(window, ID_ROW_TIME + row, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE);
+    // An expired row shows its label; a live one is written by the next tick.
+    if (record.Remaining == 0)
+        SetDlgItemTextW(window, ID_ROW_TIME + row, AsWide(TimerLabel(&record)));
+
+    const wchar_t* pauseText = record.Suspended ? ResumeText : PauseText;
+    HWND pause = GetDlgItem(window, ID_ROW_PAUSE + row);
+    if (pause)
+        SetWindowTextW(pause, pauseText);
+    else
+        pause = CreateChild(window, L"BUTTON", pauseText, BUTTON_STYLE, 0, ID_ROW_PAUSE + row);
+    if (pause)
+        EnableWindow(pause, record.ClockMode == 0);   // only countdowns can be paused
+
+    EnsureChild(window, ID_ROW_EDIT + row, L"BUTTON", L"\x2026", BUTTON_STYLE);     // …
+    EnsureChild(window, ID_ROW_DELETE + row, L"BUTTON", L"\xFF38", BUTTON_STYLE);   // Ｘ
+}
+
+void BuildTimerRows(WindowHandle handle)
+{
+    HWND window = static_cast<HWND>(handle);
+    const int count = App.Timers.Count;
+    for (int row = 0; row < count; ++row)
+        BuildRow(window, row);
+    for (int row = count; row < MAX_TIMERS; ++row)
+        for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind) {
+            HWND control = GetDlgItem(window, RowBase[kind] + row);
+            if (control)
+                DestroyWindow(control);
+        }
+
+    HWND add = EnsureChild(window, ID_ADD, L"BUTTON", L"追加", BUTTON_STYLE);
+    if (add)
+        EnableWindow(add, count < MAX_TIMERS);
+    EnsureChild(window, ID_MUTE, L"BUTTON", L"無言", TOGGLE_STYLE);
+    SyncCheck(window, ID_MUTE, App.Mute);
+    EnsureChild(window, ID_TOPMOST, L"BUTTON", L"最前", TOGGLE_STYLE);
+    SyncCheck(window, ID_TOPMOST, App.TopMost);
+    EnsureChild(window, ID_SUSPEND_ALL, L"BUTTON", L"中断", TOGGLE_STYLE);
+    EnsureChild(window, ID_SETTINGS, L"BUTTON", L"\xFF0A", TOGGLE_STYLE);   // ＊
+
+    PixelRect client = ClientAreaFor(count, App.CharWidth, App.LineHeight);
+    RECT frame = {0, 0, client.Width, client.Height};
+    AdjustWindowRectEx(&frame, MAIN_WINDOW_STYLE, FALSE, 0);
+    // A size change sends WM_SIZE, whose handler places the controls.
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+struct Placement {
+    int Id;
+    PixelRect Rect;
+};
+
+void LayoutTimerRows(HWND window)
+{
+    const int count = App.Timers.Count;
+    Placement placements[MAX_TIMERS * ROW_CONTROL_KINDS + BOTTOM_BUTTONS];
+    int total = 0;
+    for (int row = 0; row < count && row < MAX_TIMERS; ++row)
+        for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind)
+            placements[total++] = {RowBase[kind] + row, RowControlRect(row, kind, App.CharWidth, App.LineHeight)};
+    for (int button = 0; button < BOTTOM_BUTTONS; ++button)
+        placements[total++] = {BottomIds[button], BottomButtonRect(count, button, App.CharWidth, App.LineHeight)};
+
+    // All controls move in one deferred batch; if the batch fails, the rest is placed one by one.
+    HDWP batch = BeginDeferWindowPos(total);
+    int placed = 0;
+    for (; batch && placed < total; ++placed) {
+        const PixelRect& r = placements[placed].Rect;
+        batch = DeferWindowPos(batch, GetDlgItem(window, placements[placed].Id), nullptr, r.X, r.Y, r.Width,
+                               r.Height, SWP_NOZORDER);
+    }
+    if (batch) {
+        EndDeferWindowPos(batch);
+        return;
+    }
+    // The control whose deferral failed is placed again directly, with everything after it.
+    if (placed > 0)
+        --placed;
+    for (; placed < total; ++placed) {
+        const PixelRect& r = placements[placed].Rect;
+        SetWindowPos(GetDlgItem(window, placements[placed].Id), nullptr, r.X, r.Y, r.Width, r.Height,
+                     SWP_NOZORDER);
+    }
+}
+
+void PaintRowBands(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (dc && paint.fErase) {
+        HBRUSH menuBrush = GetSysColorBrush(COLOR_MENU);
+        HBRUSH redBrush = CreateSolidBrush(RGB(255, 0, 0));
+        const int pitch = RowPitch(App.LineHeight);
+        for (int band = 0; band <= App.Timers.Count; ++band) {
+            RECT rect = {paint.rcPaint.left, band * pitch, paint.rcPaint.right, (band + 1) * pitch};
+            FillRect(dc, &rect, BandIsExpired(band) && redBrush ? redBrush : menuBrush);
+        }
+        if (redBrush)
+            DeleteObject(redBrush);
+    }
+    EndPaint(window, &paint);
+}
