@@ -1,0 +1,146 @@
+// Timers handed over across a quit or the end of Windows: each timer as a 48-byte
+// Suspend<i> value under the settings key, and the one-time restart under RunOnce.
+#include "timer_handover.h"
+#include <cstring>
+#include "app_state.h"
+#include "byte_order.h"
+#include "platform.h"
+#include "registry.h"
+#include "settings_store.h"
+#include "text16.h"
+#include "time_text.h"
+
+static const char16_t RunOnceKeyPath[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+static const char16_t RunOnceValueName[] = u"Korvalinde";
+
+// Layout of the stored record; not the layout of TimerRecord in memory.
+static const int OFFSET_PRESET = 0;
+static const int OFFSET_SUSPENDED = 8;
+static const int OFFSET_CLOCK_MODE = 12;
+static const int OFFSET_TIME = 16;        // ExpiryTime of a running timer, else Remaining
+static const int OFFSET_NAME = 24;
+static const uint64_t FILETIME_UNITS_PER_MS = 10000;
+static const int VALUE_NAME_UNITS = 16;
+static const int COMMAND_UNITS = 264;     // quote, path of up to 259 units, quote, terminator
+static const int MODULE_PATH_ROOM = 260;
+
+// "Suspend" + i, as "%s%d" makes it.
+static void MakeSuspendName(char16_t* name, int index)
+{
+    TextCopy(name, VALUE_NAME_UNITS, u"Suspend");
+    TextAppendNumber(name, VALUE_NAME_UNITS, static_cast<uint64_t>(index), 0, 1);
+}
+
+static void EncodeRecord(const TimerRecord* record, uint8_t* bytes)
+{
+    memset(bytes, 0, SUSPEND_RECORD_BYTES);
+    uint64_t time = record->Remaining;
+    if (record->Suspended == 0 && record->Remaining != 0)
+        time = record->Remaining * FILETIME_UNITS_PER_MS + PlatformLocalFileTime();
+    PutLE64(bytes + OFFSET_PRESET, record->Preset);
+    PutLE32(bytes + OFFSET_SUSPENDED, static_cast<uint32_t>(record->Suspended));
+    PutLE32(bytes + OFFSET_CLOCK_MODE, static_cast<uint32_t>(record->ClockMode));
+    PutLE64(bytes + OFFSET_TIME, time);
+    // The name up to its terminator; the last unit of the field always stays 0.
+    for (int u = 0; u < TIMER_NAME_UNITS - 1 && record->Name[u] != 0; ++u)
+        PutLE16(bytes + OFFSET_NAME + 2 * u, record->Name[u]);
+}
+
+// A stored record may come from an older run, another program or a hand edit; it is read
+// conservatively so that the table only ever holds states the program itself makes.
+static void DecodeRecord(const uint8_t* bytes, TimerRecord* record)
+{
+    memset(record, 0, sizeof(*record));
+    uint64_t preset = GetLE64(bytes + OFFSET_PRESET);
+    int32_t suspended = static_cast<int32_t>(GetLE32(bytes + OFFSET_SUSPENDED));
+    int32_t clockMode = static_cast<int32_t>(GetLE32(bytes + OFFSET_CLOCK_MODE));
+    uint64_t time = GetLE64(bytes + OFFSET_TIME);
+
+    if (suspended == 0 && time != 0) {
+        uint64_t now = PlatformLocalFileTime();
+        uint64_t left = time > now ? (time - now) / FILETIME_UNITS_PER_MS : 0;
+        // Due or overdue: 1 ms, so that the first tick reports it like any expiry.
+        record->Remaining = left != 0 ? left : 1;
+    } else {
+        record->Remaining = time;
+    }
+    record->Preset = preset;
+    record->ClockMode = clockMode != 0 ? 1 : 0;
+    // Only a countdown with time left can be paused; anything else comes back running
+    // (or expired) rather than stuck in a state no command can leave.
+    record->Suspended = (suspended != 0 && record->ClockMode == 0 && record->Remaining != 0) ? 1 : 0;
+    // A clock timer shows its Preset as a time of day; keep that below a day. Its expiry
+    // is in the time field and does not change.
+    if (record->ClockMode != 0)
+        record->Preset %= MS_PER_DAY;
+    // The name up to its terminator, but never more than a name the program could have
+    // made: the dialog's field and the history slots hold 10 units.
+    for (int u = 0; u < MAX_NAME_LENGTH; ++u) {
+        char16_t unit = static_cast<char16_t>(GetLE16(bytes + OFFSET_NAME + 2 * u));
+        if (unit == 0)
+            break;
+        record->Name[u] = unit;
+    }
+}
+
+void SaveTimers()
+{
+    RegistryKey key = nullptr;
+    if (!RegistryCreateKey(SettingsKeyPath, RegistryAllAccess, &key))
+        return;
+    char16_t name[VALUE_NAME_UNITS];
+    uint8_t bytes[SUSPEND_RECORD_BYTES];
+    // Values beyond Count from an earlier save stay: nothing here deletes.
+    for (int i = 0; i < App.Timers.Count && i < MAX_TIMERS; ++i) {
+        EncodeRecord(&App.Timers.Records[i], bytes);
+        MakeSuspendName(name, i);
+        RegistrySetValue(key, name, RegistryTypeBinary, bytes, SUSPEND_RECORD_BYTES);
+    }
+    RegistryCloseKey(key);
+}
+
+void RestoreTimers(RegistryKey key)
+{
+    char16_t name[VALUE_NAME_UNITS];
+    for (int i = 0; i < MAX_TIMERS; ++i) {
+        // The table is empty at start-up; should it not be, values that do not fit stay
+        // in the key for a later start rather than overrun the table.
+        if (App.Timers.Count < 0 || App.Timers.Count >= MAX_TIMERS)
+            return;
+        MakeSuspendName(name, i);
+        // A fresh, cleared buffer per value: a short value reads as zeros behind its
+        // bytes, never as the rest of the previous value.
+        uint8_t bytes[SUSPEND_RECORD_BYTES] = {};
+        uint32_t size = SUSPEND_RECORD_BYTES;
+        if (!RegistryQueryValue(key, name, bytes, &size) || size > SUSPEND_RECORD_BYTES)
+            continue;   // missing or over-long: neither restored nor deleted
+        memset(bytes + size, 0, SUSPEND_RECORD_BYTES - size);
+        DecodeRecord(bytes, &App.Timers.Records[App.Timers.Count]);
+        ++App.Timers.Count;
+        RegistryDeleteValue(key, name);
+    }
+}
+
+void RegisterRunOnce()
+{
+    char16_t command[COMMAND_UNITS] = {};
+    command[0] = u'"';
+    int length = PlatformModuleFileName(command + 1, MODULE_PATH_ROOM);
+    if (length <= 0)
+        return;
+    // A truncated path may come back without its terminator; bound it ourselves.
+    if (length > MODULE_PATH_ROOM - 1)
+        length = MODULE_PATH_ROOM - 1;
+    command[1 + length] = u'"';
+    command[2 + length] = 0;
+    int units = length + 2;
+
+    RegistryKey key = nullptr;
+    if (!RegistryCreateKey(RunOnceKeyPath, RegistryAllAccess, &key))
+        return;
+    uint8_t text[COMMAND_UNITS * 2] = {};
+    for (int u = 0; u < units; ++u)
+        PutLE16(text + 2 * u, command[u]);
+    RegistrySetValue(key, RunOnceValueName, RegistryTypeString, text, static_cast<uint32_t>((units + 1) * 2));
+    RegistryCloseKey(key);
+}
