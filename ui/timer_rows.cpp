@@ -124,7 +124,7 @@ void LayoutTimerRows(HWND window)
     for (; batch && placed < total; ++placed) {
         const PixelRect& r = placements[placed].Rect;
         batch = DeferWindowPos(batch, GetDlgItem(window, placements[placed].Id), nullptr, r.X, r.Y, r.Width,
-                               r.Height, SWP_NOZORDER);
+                               r.Height, SWP_NOZORDER | SWP_NOCOPYBITS);
     }
     if (batch) {
         EndDeferWindowPos(batch);
@@ -136,7 +136,7 @@ void LayoutTimerRows(HWND window)
     for (; placed < total; ++placed) {
         const PixelRect& r = placements[placed].Rect;
         SetWindowPos(GetDlgItem(window, placements[placed].Id), nullptr, r.X, r.Y, r.Width, r.Height,
-                     SWP_NOZORDER);
+                     SWP_NOZORDER | SWP_NOCOPYBITS);
     }
 }
 
