@@ -19,16 +19,29 @@ static const char16_t NoticeHeading[] = u"\u6642\u9593\u3067\u3059";
 static const int ReplaceWaitPolls = 30;
 static const unsigned ReplaceWaitPollMs = 100;
 
+// A label or name cut to the 10 units a name may have, so that a record whose name lost
+// its terminator cannot make a row or the notice read on into the next record.
+struct RowText {
+    char16_t Units[MAX_NAME_LENGTH + 1];
+};
+
+static RowText Bounded(const char16_t* text)
+{
+    RowText out;
+    TextCopyWhole(out.Units, MAX_NAME_LENGTH + 1, text);
+    return out;
+}
+
 // A running or paused row shows its name while BlinkPhase is below 4, else its time: the
 // target time of a clock timer, the time left of a countdown.
 static void ShowRunningRow(WindowHandle mainWindow, int index, const TimerRecord* record)
 {
-    const char16_t* text;
-    if (App.BlinkPhase < 4 && record->Name[0] != 0)
-        text = record->Name;
-    else
-        text = FormatTimeText(record->ClockMode ? record->Preset : record->Remaining, record->ClockMode);
-    PlatformSetRowText(mainWindow, RowTimeControl + index, text);
+    if (App.BlinkPhase < 4 && record->Name[0] != 0) {
+        PlatformSetRowText(mainWindow, RowTimeControl + index, Bounded(record->Name).Units);
+        return;
+    }
+    uint64_t value = record->ClockMode ? record->Preset : record->Remaining;
+    PlatformSetRowText(mainWindow, RowTimeControl + index, FormatTimeText(value, record->ClockMode));
 }
 
 // 1 when popup is an open time-up notice of the main window.
@@ -89,7 +102,7 @@ void ProcessTick(WindowHandle mainWindow)
         } else {
             expired[expiredCount++] = i;
             record.Remaining = 0;
-            PlatformSetRowText(mainWindow, RowTimeControl + i, TimerLabel(&record));
+            PlatformSetRowText(mainWindow, RowTimeControl + i, Bounded(TimerLabel(&record)).Units);
         }
     }
     if (expiredCount == 0) {
@@ -125,7 +138,7 @@ void ProcessTick(WindowHandle mainWindow)
     TextCopy(notice, NoticeTextUnits, NoticeHeading);
     for (int k = 0; k < expiredCount; ++k) {
         TextAppend(notice, NoticeTextUnits, u"\n");
-        TextAppend(notice, NoticeTextUnits, TimerLabel(&table.Records[expired[k]]));
+        TextAppend(notice, NoticeTextUnits, Bounded(TimerLabel(&table.Records[expired[k]])).Units);
     }
     PlatformShowNotice(mainWindow, notice);
 

@@ -95,6 +95,8 @@ void PlatformInvalidateAll(WindowHandle)
 WindowHandle PlatformLastActivePopup(WindowHandle window)
 {
     Fake.Calls.push_back("LastActivePopup");
+    if (Fake.LastActivePopupFails)
+        return nullptr;
     for (auto it = Fake.OpenNotices.rbegin(); it != Fake.OpenNotices.rend(); ++it)
         if (!it->Cancelled)
             return it->Handle;

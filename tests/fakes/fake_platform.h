@@ -32,6 +32,7 @@ struct FakePlatformState {
     // notice is open; null: the window itself. OtherPopupCaption is its caption.
     WindowHandle OtherPopup = nullptr;
     std::u16string OtherPopupCaption;
+    bool LastActivePopupFails = false;       // PlatformLastActivePopup reports no window at all
     bool NoticeIgnoresCancel = false;        // a notice that never goes away
     int SendCancelCount = 0;
     std::vector<unsigned> Sleeps;            // every PlatformSleep in order
