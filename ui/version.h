@@ -6,4 +6,4 @@
 #define KORVALINDE_ABOUT_TEXT      "Korvalinde - Version 1.00"
 #define KORVALINDE_COMPANY         "Brelwix"
 #define KORVALINDE_COPYRIGHT       "Copyright (C) 2026 Brelwix"
-#define KORVALINDE_CONTACT         "https://brelwix.example/korvalinde"
+#define KORVALINDE_CONTACT         "連絡先: support@brelwix.example"
