@@ -197,7 +197,7 @@ SETTINGS_DIALOG = dict(
     controls=[
         (NO_ID, STATIC, "ホットキー(&H):", 0x50020000, 6, 9, 45, 8),
         (2001, "msctls_hotkey32", "HotKey1", 0x50810000, 55, 6, 70, 14),
-        (2002, BUTTON, "Windows終了時にタイマーを記憶(&S)", 0x50010003, 6, 25, 114, 10),
+        (2002, BUTTON, "Windows終了時にタイマーを記憶(&S)", 0x50010003, 6, 25, 173, 10),
         (NO_ID, BUTTON, "バージョン情報", 0x50020007, 6, 45, 173, 55),
         (NO_ID, STATIC, 105, 0x50000003, 15, 57, 20, 20),
         (NO_ID, STATIC, "Korvalinde - Version 1.00", 0x50020000, 45, 60, 130, 8),
