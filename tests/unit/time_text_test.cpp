@@ -60,6 +60,9 @@ const ParseCase ParseCases[] = {
     {u"PM0", 43200000, 1},
     {u"A9:30:3600", 37800000, 1},          // seconds carry a whole hour: 10:30
     {u"A0:1440", 0, 1},                    // minutes carry a whole day
+    {u"A23:59:60", 0, 1},                  // seconds carry into minutes, minutes into 24:00
+    {u"A0:0:86400", 0, 1},
+    {u"A0:59:60", 3600000, 1},
     {u"\uFF15", 0, 0},                      // a full-width digit is no digit
     {u"1\U0001F600" u"30", 5400000, 0},    // a surrogate pair is one separator
 };
