@@ -1,0 +1,186 @@
+// Scenarios about timers running out: the red row, the time-up notice, its replacement when more
+// timers run out while it is open, and mute.
+#include <algorithm>
+
+#include "scenario_common.h"
+
+using namespace e2e;
+
+namespace {
+
+// Watches for notices over `ms` and returns the largest number seen open at one time.
+size_t MostNoticesAtOnce(App& app, DWORD ms) {
+  size_t most = 0;
+  const uint64_t end = Now() + ms;
+  while (Now() < end) {
+    size_t n = app.CountDialogs(kNoticeCaption);
+    if (n > most) most = n;
+    Pause(20);
+  }
+  return most;
+}
+
+}  // namespace
+
+E2E_SCENARIO(countdown_expires) {
+  App app;
+  START(app);
+  const RECT emptyWindow = app.WindowRect();
+  const uint64_t added = Now();
+  ADD_TIMER(app, L"0:0:2", 1);
+  CHECK(WaitFor([&] {
+    std::wstring t = app.Text(ID_ROW_TIME);
+    return t == L" 0:00:02" || t == L" 0:00:01";
+  }, 1000), "the row counts down from two seconds, now " + Utf8(Quoted(app.Text(ID_ROW_TIME))));
+
+  HWND notice = app.WaitDialog(kNoticeCaption, 4000);
+  const uint64_t after = Now() - added;
+  REQUIRE(notice, "the notice \"TimeUp\" appears");
+  CHECK(after >= 1900 && after <= 3000, Printf("the notice appears about 2 s after the timer was set (%llu ms)",
+                                              (unsigned long long)after));
+  CHECK_TEXT(MessageBoxText(notice), L"時間です\n 0:00:02");
+  CHECK_EQ(app.CountDialogs(kNoticeCaption), 1);
+  CHECK(GetWindow(notice, GW_OWNER) == app.Main(), "the notice is owned by the main window");
+  CHECK(!IsWindowEnabled(app.Main()), "the main window is disabled while the notice is open");
+  if (RunningUnderWine())
+    Note("not checked under Wine: its message boxes get WS_EX_TOPMOST only for MB_SYSTEMMODAL, not MB_TOPMOST");
+  else
+    CHECK((GetWindowLongPtrW(notice, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "the notice stays on top");
+  HWND fg = GetForegroundWindow();
+  CHECK(fg == notice || fg == app.Main(), "the notice or the window is in front");
+
+  // The expired row: its label in the display, its band red; the bottom band is not.
+  CHECK_TEXT(app.Text(ID_ROW_TIME), L" 0:00:02");
+  CHECK_EQ(app.RowCount(), 1);
+  Pause(150);  // let the repaint reach the screen
+  COLORREF row = BandColour(app, 0), bottom = BandColour(app, 1);
+  CHECK(row == kRed, "the expired row's band is red: " + Rgb(row));
+  CHECK(bottom == MenuColour(), "the bottom band keeps the menu colour: " + Rgb(bottom));
+  SavePng(CaptureWindow(app.Main()), "expired_row");
+  SavePng(CaptureWindow(notice), "notice");
+  SavePng(CaptureScreenRect(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}),
+          "notice_screen");
+
+  PressDialogButton(notice, IDOK);
+  CHECK(app.WaitDialogGone(notice), "OK closes the notice");
+  REQUIRE(WaitRows(app, 0), "the expired timer is removed");
+  RECT shrunk = app.WindowRect();
+  CHECK_EQ(Height(shrunk), Height(emptyWindow));
+  CHECK(IsWindowEnabled(app.Main()), "the window is enabled again");
+  Pause(200);
+  COLORREF band = BandColour(app, 0);
+  CHECK(band == MenuColour(), "no red band left: " + Rgb(band));
+  CHECK_EQ(app.CountDialogs(kNoticeCaption), 0);
+}
+
+E2E_SCENARIO(two_expire_together) {
+  App app;
+  // Both requests on one command line are added in the same moment.
+  START(app, {L"0:0:2(一)", L"0:0:2(二)", L"0:5:0"});
+  REQUIRE(WaitRows(app, 3), "three rows from the command line");
+  HWND notice = app.WaitDialog(kNoticeCaption, 4000);
+  REQUIRE(notice, "the notice appears");
+  CHECK_TEXT(MessageBoxText(notice), L"時間です\n一\n二");
+  CHECK_EQ(MostNoticesAtOnce(app, 600), 1);
+  CHECK_TEXT(app.Text(ID_ROW_TIME), L"一");
+  CHECK_TEXT(app.Text(ID_ROW_TIME + 1), L"二");
+  COLORREF b0 = BandColour(app, 0), b1 = BandColour(app, 1), b2 = BandColour(app, 2);
+  CHECK(b0 == kRed && b1 == kRed, "both expired bands are red: " + Rgb(b0) + " " + Rgb(b1));
+  CHECK(b2 == MenuColour(), "the running timer's band is not red: " + Rgb(b2));
+  PressDialogButton(notice, IDOK);
+  REQUIRE(WaitRows(app, 1), "both expired timers are removed at once");
+  CHECK_TEXT(app.Text(ID_ROW_LABEL), L"1:");
+  CHECK(WaitFor([&] {
+    std::wstring t = app.Text(ID_ROW_TIME);
+    return t.size() == 8 && t.compare(0, 5, L" 0:04") == 0;
+  }, 1500), "the five-minute timer moved up to row 1, showing " + Utf8(Quoted(app.Text(ID_ROW_TIME))));
+}
+
+E2E_SCENARIO(expire_during_notice) {
+  App app;
+  START(app);
+  ADD_TIMER(app, L"0:0:1(first)", 1);
+  ADD_TIMER(app, L"0:0:3(second)", 2);
+  ADD_TIMER(app, L"0:5:0(stay)", 3);
+
+  HWND first = app.WaitDialog(kNoticeCaption, 3000);
+  REQUIRE(first, "the first notice appears");
+  CHECK_TEXT(MessageBoxText(first), L"時間です\nfirst");
+
+  // Ticks go on while the notice is open: the running rows keep counting and alternating.
+  bool sawName = false, sawTime = false;
+  WaitFor([&] {
+    std::wstring t = app.Text(ID_ROW_TIME + 2);
+    if (t == L"stay") sawName = true;
+    if (t.compare(0, 5, L" 0:04") == 0) sawTime = true;
+    return sawName && sawTime;
+  }, 2500);
+  CHECK(sawName && sawTime, "row 3 alternates name and time while the notice is open");
+
+  // The second expiry replaces the notice with one that lists both.
+  HWND both = nullptr;
+  size_t most = 0;
+  WaitFor([&] {
+    size_t n = app.CountDialogs(kNoticeCaption);
+    if (n > most) most = n;
+    HWND n0 = app.FindDialog(kNoticeCaption);
+    if (n0 && MessageBoxText(n0) == L"時間です\nfirst\nsecond") both = n0;
+    return both != nullptr;
+  }, 4000);
+  REQUIRE(both, "a notice lists first and second");
+  most = std::max(most, MostNoticesAtOnce(app, 600));
+  CHECK_EQ(most, 1);
+  CHECK(!IsWindow(first) || !IsWindowVisible(first) || first == both, "the first notice is gone");
+  CHECK_TEXT(app.Text(ID_ROW_TIME), L"first");
+  CHECK_TEXT(app.Text(ID_ROW_TIME + 1), L"second");
+  SavePng(CaptureWindow(both), "notice_two_timers");
+
+  PressDialogButton(both, IDOK);
+  REQUIRE(WaitRows(app, 1), "both expired timers are removed");
+  Pause(500);
+  CHECK_EQ(app.CountDialogs(kNoticeCaption), 0);
+  CHECK(WaitText(app, ID_ROW_TIME, L"stay", 2500), "row 1 is the timer named stay");
+  CHECK(IsWindowEnabled(app.Main()), "the window is enabled again");
+}
+
+E2E_SCENARIO(mute_holds_expired) {
+  App app;
+  START(app);
+  app.Key('M');
+  CHECK(WaitFor([&] { return app.CheckState(ID_MUTE) == BST_CHECKED; }, 1500), "M checks the mute button");
+
+  ADD_TIMER(app, L"0:0:1(muted)", 1);
+  ADD_TIMER(app, L"0:5:0", 2);
+  size_t notices = MostNoticesAtOnce(app, 2500);
+  CHECK_EQ(notices, 0);
+  CHECK_EQ(app.RowCount(), 2);
+  CHECK_TEXT(app.Text(ID_ROW_TIME), L"muted");
+  COLORREF b0 = BandColour(app, 0), b1 = BandColour(app, 1);
+  CHECK(b0 == kRed, "the muted expired row is red: " + Rgb(b0));
+  CHECK(b1 == MenuColour(), "the running row is not: " + Rgb(b1));
+  SavePng(CaptureWindow(app.Main()), "muted_expired_row");
+  Pause(1000);
+  CHECK_EQ(app.RowCount(), 2);
+  CHECK_TEXT(app.Text(ID_ROW_TIME), L"muted");
+
+  // Un-muting removes the expired timer without a notice.
+  const RECT twoRows = app.WindowRect();
+  app.Key('M');
+  CHECK(WaitFor([&] { return app.CheckState(ID_MUTE) == BST_UNCHECKED; }, 1500), "M again unchecks it");
+  REQUIRE(WaitRows(app, 1), "the expired timer disappears");
+  CHECK_EQ(Height(twoRows) - Height(app.WindowRect()), M().RowPitch());
+  CHECK_EQ(MostNoticesAtOnce(app, 500), 0);
+  CHECK(WaitFor([&] { return app.Text(ID_ROW_TIME).compare(0, 5, L" 0:04") == 0; }, 1500),
+        "the running timer moved up to row 1");
+
+  // With nothing expired, mute only switches the button.
+  app.Command(ID_MUTE);
+  CHECK(WaitFor([&] { return app.CheckState(ID_MUTE) == BST_CHECKED; }, 1500), "the button mutes");
+  REQUIRE(app.Close(), "closes");
+  RegValue v = ReadValue(L"Mute");
+  CHECK(v.exists && v.type == REG_BINARY && v.data.size() == 4 && LeU32(v.data, 0) == 1, "Mute saved as REG_BINARY 1");
+
+  App again;
+  START(again);
+  CHECK_EQ(again.CheckState(ID_MUTE), BST_CHECKED);
+}

@@ -1,0 +1,328 @@
+// Scenarios about making and changing timers: the timer dialog in both modes, pause and resume,
+// the delete confirmation and the held ticks while a dialog is open.
+#include "scenario_common.h"
+
+using namespace e2e;
+
+namespace {
+
+// Reads "h:m:s" into seconds; -1 when the text is not three unpadded numbers.
+long ParseEditTime(const std::wstring& t) {
+  long parts[3] = {0, 0, 0};
+  int field = 0;
+  size_t digits = 0;
+  for (wchar_t c : t) {
+    if (c >= L'0' && c <= L'9') {
+      if (digits > 0 && parts[field] == 0) return -1;  // a leading zero
+      parts[field] = parts[field] * 10 + (c - L'0');
+      ++digits;
+    } else if (c == L':' && digits > 0 && field < 2) {
+      ++field;
+      digits = 0;
+    } else {
+      return -1;
+    }
+  }
+  if (field != 2 || digits == 0) return -1;
+  return parts[0] * 3600 + parts[1] * 60 + parts[2];
+}
+
+// Sets the fields of an open timer dialog.
+void FillTimerDialog(HWND dialog, const std::wstring& time, const std::wstring& name) {
+  CHECK(SetControlText(GetDlgItem(dialog, IDC_TIME), time), "time field set");
+  CHECK(SetControlText(GetDlgItem(dialog, IDC_NAME), name), "name field set");
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+  std::vector<std::wstring> items;
+  LRESULT n = SendWithTimeout(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n && i < 32; ++i) {
+    wchar_t buf[64] = {};
+    LRESULT len = SendWithTimeout(combo, CB_GETLBTEXTLEN, i, 0);
+    if (len < 0 || len >= 64) {
+      items.push_back(L"<bad length>");
+      continue;
+    }
+    SendWithTimeout(combo, CB_GETLBTEXT, i, (LPARAM)buf);
+    items.emplace_back(buf);
+  }
+  return items;
+}
+
+}  // namespace
+
+E2E_SCENARIO(add_dialog) {
+  App app;
+  START(app);
+  const int cw = M().charWidth, lh = M().lineHeight, pitch = M().RowPitch();
+  const RECT emptyWindow = app.WindowRect();
+
+  app.Key('A');
+  HWND dlg = app.WaitDialog(kAddCaption);
+  REQUIRE(dlg, "key A opens the dialog \"タイマー追加\"");
+  CHECK(GetWindow(dlg, GW_OWNER) == app.Main(), "the dialog is owned by the main window");
+  CHECK(!IsWindowEnabled(app.Main()), "the main window is disabled while the dialog is open");
+  CHECK(GetDlgItem(dlg, IDC_TIME) != nullptr, "time field 1001 exists");
+  CHECK(GetDlgItem(dlg, IDC_NAME) != nullptr, "name field 1002 exists");
+  CHECK_EQ(ClassName(GetDlgItem(dlg, IDC_NAME)) == L"ComboBox", true);
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDC_TIME)), L"");
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDOK)), L"OK");
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDCANCEL)), L"キャンセル");
+  CHECK_EQ(ComboItems(GetDlgItem(dlg, IDC_NAME)).size(), 0);
+  SavePng(CaptureWindow(dlg), "add_dialog");
+
+  // OK with an empty time, and with a zero countdown, keeps the dialog open.
+  PressDialogButton(dlg, IDOK);
+  Pause(400);
+  CHECK(IsWindow(dlg) && IsWindowVisible(dlg), "OK with an empty time keeps the dialog open");
+  FillTimerDialog(dlg, L"0", L"zero");
+  PressDialogButton(dlg, IDOK);
+  Pause(400);
+  CHECK(IsWindow(dlg) && IsWindowVisible(dlg), "OK with time 0 keeps the dialog open");
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDC_TIME)), L"0");
+  CHECK_EQ(app.RowCount(), 0);
+
+  FillTimerDialog(dlg, L"0:5:0", L"茶");
+  PressDialogButton(dlg, IDOK);
+  CHECK(app.WaitDialogGone(dlg), "OK with 0:5:0 closes the dialog");
+  REQUIRE(WaitRows(app, 1), "one row after OK");
+  CHECK(IsWindowEnabled(app.Main()), "the main window is enabled again");
+  RECT oneRow = app.WindowRect();
+  CHECK_EQ(Height(oneRow) - Height(emptyWindow), pitch);
+  CHECK_EQ(Width(oneRow), Width(emptyWindow));
+
+  // Row 1: label, display, buttons, and the bottom row one pitch lower.
+  CHECK_TEXT(app.Text(ID_ROW_LABEL), L"1:");
+  CHECK_TEXT(app.Text(ID_ROW_PAUSE), kRunningMark);
+  CHECK_TEXT(app.Text(ID_ROW_EDIT), L"…");
+  CHECK_TEXT(app.Text(ID_ROW_DELETE), L"Ｘ");
+  CHECK(app.Enabled(ID_ROW_PAUSE), "a countdown's pause button is enabled");
+  CHECK_PLACE(app, ID_ROW_LABEL, cw, 2 + 3, 3 * cw, lh);
+  CHECK_PLACE(app, ID_ROW_TIME, 4 * cw, 2 + 1, 11 * cw, lh + 4);
+  CHECK_PLACE(app, ID_ROW_PAUSE, 15 * cw, 2, 3 * cw, lh + 6);
+  CHECK_PLACE(app, ID_ROW_EDIT, 18 * cw, 2, 3 * cw, lh + 6);
+  CHECK_PLACE(app, ID_ROW_DELETE, 21 * cw, 2, 3 * cw, lh + 6);
+  CHECK_PLACE(app, ID_ADD, cw, 2 + pitch, 5 * cw, lh + 6);
+  CHECK_PLACE(app, ID_SETTINGS, 21 * cw, 2 + pitch, 3 * cw, lh + 6);
+  LONG_PTR displayEx = GetWindowLongPtrW(app.Control(ID_ROW_TIME), GWL_EXSTYLE);
+  CHECK((displayEx & WS_EX_CLIENTEDGE) != 0, "the time display has a sunken edge");
+
+  // A named row takes turns: the name, then the time.
+  CHECK(WaitText(app, ID_ROW_TIME, L"茶", 3000), "row 1 shows its name");
+  bool sawTime = WaitFor([&] {
+    std::wstring t = app.Text(ID_ROW_TIME);
+    return t == L" 0:04:59" || t == L" 0:04:58" || t == L" 0:04:57";
+  }, 3000);
+  CHECK(sawTime, "row 1 shows its time, now " + Utf8(Quoted(app.Text(ID_ROW_TIME))));
+
+  // The add button sends the same command as the key.
+  app.Command(ID_ADD);
+  dlg = app.WaitDialog(kAddCaption);
+  REQUIRE(dlg, "the add button opens the dialog");
+  std::vector<std::wstring> names = ComboItems(GetDlgItem(dlg, IDC_NAME));
+  CHECK(names.size() == 1 && names[0] == L"茶", "the name list offers the name just used");
+  FillTimerDialog(dlg, L"1:30", L"");
+  PressDialogButton(dlg, IDOK);
+  CHECK(app.WaitDialogGone(dlg), "OK with 1:30 closes the dialog");
+  REQUIRE(WaitRows(app, 2), "two rows");
+  CHECK_TEXT(app.Text(ID_ROW_LABEL + 1), L"2:");
+  CHECK(WaitFor([&] {
+    std::wstring t = app.Text(ID_ROW_TIME + 1);
+    return t == L" 1:30:00" || t == L" 1:29:59";
+  }, 1500), "row 2 shows an hour and a half, now " + Utf8(Quoted(app.Text(ID_ROW_TIME + 1))));
+  SavePng(CaptureWindow(app.Main()), "main_two_timers");
+
+  // Cancel changes nothing.
+  app.Key('A');
+  dlg = app.WaitDialog(kAddCaption);
+  REQUIRE(dlg, "the dialog opens again");
+  FillTimerDialog(dlg, L"7", L"cancelled");
+  PressDialogButton(dlg, IDCANCEL);
+  CHECK(app.WaitDialogGone(dlg), "Cancel closes the dialog");
+  Pause(300);
+  CHECK_EQ(app.RowCount(), 2);
+
+  // The history is saved at exit, most recent first; the cancelled name is not in it.
+  REQUIRE(app.Close(), "closes");
+  RegValue h0 = ReadValue(L"History0");
+  CHECK(h0.exists && h0.type == REG_SZ && h0.data.size() == 4 && h0.data[0] == 0x36 && h0.data[1] == 0x83,
+        "History0 is \"茶\" as REG_SZ with its terminator");
+  CHECK(!ReadValue(L"History1").exists, "only one history entry");
+}
+
+E2E_SCENARIO(pause_resume_keys) {
+  App app;
+  START(app);
+  ADD_TIMER(app, L"0:1:0", 1);
+  REQUIRE(WaitNonEmpty(app, ID_ROW_TIME), "the row shows its time");
+
+  app.Key('1');
+  CHECK(WaitText(app, ID_ROW_PAUSE, kPausedMark, 1500), "key 1 pauses: the button reads ＞");
+  const std::wstring held = app.Text(ID_ROW_TIME);
+  Pause(1600);
+  CHECK_TEXT(app.Text(ID_ROW_TIME), held);
+
+  app.Key('1');
+  CHECK(WaitText(app, ID_ROW_PAUSE, kRunningMark, 1500), "key 1 again resumes: the button reads ■");
+  CHECK(WaitFor([&] { return app.Text(ID_ROW_TIME) != held; }, 2500), "the time runs again");
+
+  // The keypad digit and the row's button do the same.
+  app.Key(VK_NUMPAD1);
+  CHECK(WaitText(app, ID_ROW_PAUSE, kPausedMark, 1500), "keypad 1 pauses");
+  app.Command(ID_ROW_PAUSE);
+  CHECK(WaitText(app, ID_ROW_PAUSE, kRunningMark, 1500), "the pause button resumes");
+
+  // A clock timer cannot be paused: its button is greyed, and its key does nothing.
+  ADD_TIMER(app, L"PM5:30", 2);
+  CHECK(!app.Enabled(ID_ROW_PAUSE + 1), "a clock timer's pause button is greyed");
+  CHECK_TEXT(app.Text(ID_ROW_PAUSE + 1), kRunningMark);
+  CHECK(WaitText(app, ID_ROW_TIME + 1, L"PM 5:30:00", 1500),
+        "a clock timer shows its target time, now " + Utf8(Quoted(app.Text(ID_ROW_TIME + 1))));
+  app.Key('2');
+  Pause(400);
+  CHECK_TEXT(app.Text(ID_ROW_PAUSE + 1), kRunningMark);
+
+  // Key 0 is row 10, which does not exist.
+  app.Key('0');
+  Pause(300);
+  CHECK_TEXT(app.Text(ID_ROW_PAUSE), kRunningMark);
+  CHECK_TEXT(app.Text(ID_ROW_PAUSE + 1), kRunningMark);
+}
+
+E2E_SCENARIO(delete_confirmation) {
+  App app;
+  START(app);
+  ADD_TIMER(app, L"1(first)", 1);
+  ADD_TIMER(app, L"3", 2);
+  const RECT twoRows = app.WindowRect();
+
+  app.Key('2', kAlt);
+  HWND box = app.WaitDialog(kDeleteCaption);
+  REQUIRE(box, "Alt+2 asks \"削除\"");
+  CHECK_TEXT(MessageBoxText(box), L"タイマー2( 0:03:00)を削除します\nよろしいですか？");
+  CHECK(GetDlgItem(box, IDOK) && GetDlgItem(box, IDCANCEL), "the question has OK and Cancel");
+  CHECK(GetWindow(box, GW_OWNER) == app.Main(), "the question is owned by the main window");
+  SavePng(CaptureWindow(box), "delete_question");
+  PressDialogButton(box, IDCANCEL);
+  CHECK(app.WaitDialogGone(box), "Cancel closes the question");
+  Pause(300);
+  CHECK_EQ(app.RowCount(), 2);
+  app.Key(VK_ESCAPE);  // Wine leaves the thread in menu mode after Alt+digit
+
+  // The delete button asks the same; OK removes the timer and shrinks the window.
+  app.Command(ID_ROW_DELETE + 1);
+  box = app.WaitDialog(kDeleteCaption);
+  REQUIRE(box, "the delete button asks");
+  CHECK_TEXT(MessageBoxText(box), L"タイマー2( 0:03:00)を削除します\nよろしいですか？");
+  PressDialogButton(box, IDOK);
+  CHECK(app.WaitDialogGone(box), "OK closes the question");
+  REQUIRE(WaitRows(app, 1), "one row left");
+  RECT oneRow = app.WindowRect();
+  CHECK_EQ(Height(twoRows) - Height(oneRow), M().RowPitch());
+  CHECK(!app.Exists(ID_ROW_TIME + 1) && !app.Exists(ID_ROW_DELETE + 1), "row 2's controls are gone");
+  CHECK(WaitText(app, ID_ROW_TIME, L"first", 2500), "row 1 is still the timer named first");
+
+  // Deleting the first of three moves the others up.
+  ADD_TIMER(app, L"2(second)", 2);
+  ADD_TIMER(app, L"4(third)", 3);
+  app.Command(ID_ROW_DELETE + 0);
+  box = app.WaitDialog(kDeleteCaption);
+  REQUIRE(box, "deleting row 1 asks");
+  CHECK_TEXT(MessageBoxText(box), L"タイマー1(first)を削除します\nよろしいですか？");
+  PressDialogButton(box, IDOK);
+  REQUIRE(WaitRows(app, 2), "two rows left");
+  CHECK(WaitText(app, ID_ROW_TIME, L"second", 2500), "row 1 now shows second");
+  CHECK(WaitText(app, ID_ROW_TIME + 1, L"third", 2500), "row 2 now shows third");
+  CHECK_TEXT(app.Text(ID_ROW_LABEL + 1), L"2:");
+}
+
+E2E_SCENARIO(edit_prefill) {
+  App app;
+  START(app);
+  ADD_TIMER(app, L"0:1:25(茶)", 1);
+  Pause(1600);
+
+  app.Key('1', kCtrl);
+  HWND dlg = app.WaitDialog(kEditCaption);
+  REQUIRE(dlg, "Ctrl+1 opens the dialog \"タイマー修正\"");
+  std::wstring time = WindowText(GetDlgItem(dlg, IDC_TIME));
+  long secs = ParseEditTime(time);
+  CHECK(secs >= 80 && secs <= 84, "the time field holds the time left, unpadded: " + Utf8(Quoted(time)));
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDC_NAME)), L"茶");
+  SavePng(CaptureWindow(dlg), "edit_dialog");
+  PressDialogButton(dlg, IDCANCEL);
+  CHECK(app.WaitDialogGone(dlg), "Cancel closes the edit dialog");
+
+  // A clock timer shows its target time of day.
+  ADD_TIMER(app, L"PM5:30", 2);
+  app.Command(ID_ROW_EDIT + 1);
+  dlg = app.WaitDialog(kEditCaption);
+  REQUIRE(dlg, "the edit button opens the edit dialog");
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDC_TIME)), L"PM5:30:0");
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDC_NAME)), L"");
+  PressDialogButton(dlg, IDCANCEL);
+  CHECK(app.WaitDialogGone(dlg), "Cancel closes it");
+
+  // OK with a new time and no name replaces the timer in place.
+  app.Key('1', kCtrl);
+  dlg = app.WaitDialog(kEditCaption);
+  REQUIRE(dlg, "the edit dialog opens again");
+  FillTimerDialog(dlg, L"0:0:50", L"");
+  PressDialogButton(dlg, IDOK);
+  CHECK(app.WaitDialogGone(dlg), "OK closes it");
+  CHECK_EQ(app.RowCount(), 2);
+  bool onlyTime = true, sawTime = false;
+  const uint64_t end = Now() + 2300;
+  while (Now() < end) {
+    std::wstring t = app.Text(ID_ROW_TIME);
+    if (t == L"茶") onlyTime = false;
+    if (t == L" 0:00:50" || t == L" 0:00:49" || t == L" 0:00:48") sawTime = true;
+    Pause(50);
+  }
+  CHECK(sawTime, "row 1 counts down from 50 seconds, now " + Utf8(Quoted(app.Text(ID_ROW_TIME))));
+  CHECK(onlyTime, "row 1 has lost its name");
+
+  // OK with a zero time keeps the edit dialog open and the timer unchanged.
+  app.Key('1', kCtrl);
+  dlg = app.WaitDialog(kEditCaption);
+  REQUIRE(dlg, "the edit dialog opens once more");
+  FillTimerDialog(dlg, L"0", L"x");
+  PressDialogButton(dlg, IDOK);
+  Pause(400);
+  CHECK(IsWindow(dlg) && IsWindowVisible(dlg), "OK with 0 keeps the edit dialog open");
+  PressDialogButton(dlg, IDCANCEL);
+  CHECK(app.WaitDialogGone(dlg), "Cancel closes it");
+}
+
+// While a dialog of the window is open, no tick counts: a timer due meanwhile runs out right
+// after the dialog closes.
+E2E_SCENARIO(modal_holds_ticks) {
+  App app;
+  START(app);
+  ADD_TIMER(app, L"0:0:3", 1);
+  app.Key('A');
+  HWND dlg = app.WaitDialog(kAddCaption, 2000);
+  REQUIRE(dlg, "the add dialog opens");
+  const std::wstring frozen = app.Text(ID_ROW_TIME);
+  bool noticeSeen = false, changed = false;
+  const uint64_t end = Now() + 5000;
+  while (Now() < end) {
+    if (app.FindDialog(kNoticeCaption)) noticeSeen = true;
+    if (app.Text(ID_ROW_TIME) != frozen) changed = true;
+    Pause(100);
+  }
+  CHECK(!noticeSeen, "no notice while the add dialog is open");
+  CHECK(!changed, "the row display stands still while the dialog is open: " + Utf8(Quoted(frozen)));
+  CHECK_EQ(app.RowCount(), 1);
+
+  const uint64_t closed = Now();
+  PressDialogButton(dlg, IDCANCEL);
+  HWND notice = app.WaitDialog(kNoticeCaption, 2000);
+  CHECK(notice != nullptr, "the notice follows right after the dialog closes");
+  if (notice) {
+    Note(Printf("notice %llu ms after Cancel", (unsigned long long)(Now() - closed)));
+    CHECK_TEXT(MessageBoxText(notice), L"時間です\n 0:00:03");
+    PressDialogButton(notice, IDOK);
+    CHECK(WaitRows(app, 0), "the expired timer is removed");
+  }
+}
