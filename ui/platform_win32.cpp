@@ -1,10 +1,7 @@
 // The platform seam of the engine and the store, on the real Win32 calls.
-#include <windows.h>
-#include "platform.h"
+#include "ui.h"
 
 static HWND AsWindow(WindowHandle window) { return static_cast<HWND>(window); }
-static wchar_t* AsWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
-static const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 static bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 static bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }

@@ -28,6 +28,7 @@ void AddTimerFromText(HWND window, const wchar_t* request);
 void ProcessCommandLineRequests(HWND window);
 void ForwardCommandLineRequests(HWND runningWindow);
 
+inline wchar_t* AsWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 inline const char16_t* AsUtf16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
 inline char16_t* AsUtf16(wchar_t* text) { return reinterpret_cast<char16_t*>(text); }
