@@ -86,47 +86,38 @@ static TimeParts SplitTime(uint64_t value)
     return parts;
 }
 
-const char16_t* FormatTimeText(uint64_t value, int clockMode)
+// Both forms write "AM" or "PM" before a clock time's hour, then hours, minutes and
+// seconds. The display form pads: the hour to two columns, minutes and seconds to two
+// digits, and from 1000 hours on only the last three digits of the hour behind a "*". The
+// edit form pads nothing and writes the whole unsigned hour count (at most 13 digits, well
+// within the buffer), so that it reads back unchanged.
+static const char16_t* FormatTime(uint64_t value, int clockMode, int padded)
 {
     TimeParts parts = SplitTime(value);
     char16_t* out = App.TimeTextBuffer;
     const int room = TIME_TEXT_BUFFER_UNITS;
-    out[0] = 0;
-    if (clockMode) {
-        int afternoon = parts.Hours >= 12;
-        TextAppend(out, room, afternoon ? u"PM" : u"AM");
-        TextAppendNumber(out, room, afternoon ? parts.Hours - 12 : parts.Hours, 2, 1);
-    } else if (parts.Hours <= 999) {
-        TextAppendNumber(out, room, parts.Hours, 2, 1);
-    } else {
-        TextAppend(out, room, u"*");
-        TextAppendNumber(out, room, parts.Hours % 1000, 3, 3);
-    }
-    TextAppend(out, room, u":");
-    TextAppendNumber(out, room, parts.Minutes, 2, 2);
-    TextAppend(out, room, u":");
-    TextAppendNumber(out, room, parts.Seconds, 2, 2);
-    return out;
-}
-
-const char16_t* FormatEditTimeText(uint64_t value, int clockMode)
-{
-    TimeParts parts = SplitTime(value);
-    char16_t* out = App.TimeTextBuffer;
-    const int room = TIME_TEXT_BUFFER_UNITS;
-    out[0] = 0;
+    const int width = padded ? 2 : 0;
     uint64_t hours = parts.Hours;
+    out[0] = 0;
     if (clockMode) {
         int afternoon = hours >= 12;
         TextAppend(out, room, afternoon ? u"PM" : u"AM");
         if (afternoon)
             hours -= 12;
+        TextAppendNumber(out, room, hours, width, 1);
+    } else if (!padded || hours <= 999) {
+        TextAppendNumber(out, room, hours, width, 1);
+    } else {
+        TextAppend(out, room, u"*");
+        TextAppendNumber(out, room, hours % 1000, 3, 3);
     }
-    // The whole unsigned hour count: at most 13 digits, so the text stays within the buffer.
-    TextAppendNumber(out, room, hours, 0, 1);
     TextAppend(out, room, u":");
-    TextAppendNumber(out, room, parts.Minutes, 0, 1);
+    TextAppendNumber(out, room, parts.Minutes, width, width ? 2 : 1);
     TextAppend(out, room, u":");
-    TextAppendNumber(out, room, parts.Seconds, 0, 1);
+    TextAppendNumber(out, room, parts.Seconds, width, width ? 2 : 1);
     return out;
 }
+
+const char16_t* FormatTimeText(uint64_t value, int clockMode) { return FormatTime(value, clockMode, 1); }
+
+const char16_t* FormatEditTimeText(uint64_t value, int clockMode) { return FormatTime(value, clockMode, 0); }
