@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Korvalinde need, but only
+# those that are missing, and makes sure the ja_JP.UTF-8 locale exists (Wine runs under it so
+# that the Windows side has a Japanese system locale, code page 932).
+# Idempotent; quiet when there is nothing to do. Needs root (or sudo) only when it installs.
+set -euo pipefail
+
+PACKAGES=(
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine64 fonts-wine xvfb xdotool imagemagick x11-utils
+  fonts-ipafont-gothic icoutils
+  libgtest-dev cmake g++ make python3
+  locales
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"
+  elif command -v sudo >/dev/null 2>&1; then sudo "$@"
+  else echo "install-deps: '$*' needs root" >&2; return 1
+  fi
+}
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# The Japanese locale for Wine (see scripts/wine-env.sh).
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  echo "install-deps: generating the ja_JP.UTF-8 locale"
+  if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  fi
+  as_root locale-gen >/dev/null
+fi

@@ -1,0 +1,133 @@
+# Wine environment for running and testing Korvalinde. Source this file, then:
+#
+#   kv_wine_start NAME   sets up an X display and a fresh Wine prefix build/wine-NAME, exports
+#                        WINEPREFIX, DISPLAY, WINEDEBUG, WINEDLLOVERRIDES, LANG/LC_ALL, and
+#                        keeps one wineserver running for the prefix;
+#   kv_wine_stop         ends exactly what kv_wine_start started (this prefix's wineserver and
+#                        its processes, the Xvfb it started), nothing else. Safe to call twice.
+#
+# Display: with KV_USE_DISPLAY=1 and DISPLAY set, the programs show on that display; otherwise
+# an Xvfb is started on a display number that nobody uses. Inside it, Wine draws a virtual
+# desktop of KV_DESKTOP_SIZE (default 800x600) at the top left, so windows get Windows-like
+# frames and X coordinates inside the desktop equal Windows screen coordinates.
+#
+# Japanese: Wine takes the Windows system locale and code page from the Unix locale of every
+# Wine process, so everything runs under ja_JP.UTF-8 (code page 932, locale 0411); with the
+# fonts of scripts/fonts-ja.reg, controls that use the default "System" font show Japanese.
+#
+# Timings of the steps are collected in KV_WINE_TIMINGS.
+
+KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KV_DESKTOP_SIZE="${KV_DESKTOP_SIZE:-800x600}"
+KV_XVFB_PID=""
+KV_WINE_TIMINGS=""
+KV_WINE_STARTED=""
+
+kv_now() { date +%s.%N; }
+kv_since() { awk -v a="$1" -v b="$(kv_now)" 'BEGIN { printf "%.1f", b - a }'; }
+kv_note_time() { KV_WINE_TIMINGS+="${KV_WINE_TIMINGS:+, }$1 $2s"; }
+
+# A display number with neither a socket nor a lock file.
+kv_free_display() {
+  local n
+  for n in $(seq 90 299); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      echo "$n"; return 0
+    fi
+  done
+  return 1
+}
+
+kv_start_xvfb() {
+  local tries n i
+  local w="${KV_DESKTOP_SIZE%x*}" h="${KV_DESKTOP_SIZE#*x}"
+  local sw=$(( w > 1024 ? w : 1024 )) sh=$(( h > 768 ? h : 768 ))
+  for tries in 1 2 3 4 5; do
+    n="$(kv_free_display)" || { echo "wine-env: no free X display number" >&2; return 1; }
+    Xvfb ":$n" -screen 0 "${sw}x${sh}x24" -nolisten tcp >/dev/null 2>&1 &
+    KV_XVFB_PID=$!
+    for i in $(seq 1 100); do
+      if ! kill -0 "$KV_XVFB_PID" 2>/dev/null; then break; fi   # lost a race for :n; try another
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        export DISPLAY=":$n"; return 0
+      fi
+      sleep 0.1
+    done
+    kill "$KV_XVFB_PID" 2>/dev/null; wait "$KV_XVFB_PID" 2>/dev/null
+    KV_XVFB_PID=""
+  done
+  echo "wine-env: Xvfb did not start" >&2
+  return 1
+}
+
+kv_wine_start() {
+  local name="${1:-run}" t
+  KV_WINE_STARTED=1
+  if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+    echo "wine-env: the ja_JP.UTF-8 locale is missing (bash scripts/install-deps.sh makes it)" >&2
+    return 1
+  fi
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"   # no Mono/Gecko prompts, no menu files
+  export WINEPREFIX="$KV_ROOT/build/wine-$name"
+
+  t="$(kv_now)"
+  if [ "${KV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+    :   # show on the caller's display
+  else
+    kv_start_xvfb || return 1
+  fi
+  kv_note_time display "$(kv_since "$t")"
+
+  # A fresh prefix every time. End a server still running on an old one first.
+  t="$(kv_now)"
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
+  wineserver -w
+  kv_note_time prefix "$(kv_since "$t")"
+
+  t="$(kv_now)"
+  # Debian's Wine does not load its own fonts from its data folder; copy them into the prefix.
+  cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
+  # regedit wants UTF-16LE with a byte order mark.
+  { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$KV_ROOT/scripts/fonts-ja.reg"; } \
+    > "$WINEPREFIX/drive_c/fonts-ja.reg"
+  wine regedit /S 'C:\fonts-ja.reg' >/dev/null 2>&1
+  if ! wine reg query 'HKCU\Software\Wine\Uniscribe\Fallback' /v 616e616b >/dev/null 2>&1; then
+    echo "wine-env: the font settings of scripts/fonts-ja.reg did not reach the prefix" >&2
+    return 1
+  fi
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KV_DESKTOP_SIZE" /f >/dev/null 2>&1
+  wineserver -w
+  kv_note_time settings "$(kv_since "$t")"
+
+  t="$(kv_now)"
+  # One server for the whole session: every Wine process then starts in milliseconds.
+  wineserver -p
+  # Start the helper processes (services, the desktop) now, with their output going nowhere,
+  # so that no later Wine process passes them a pipe that someone waits on.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
+  kv_note_time server "$(kv_since "$t")"
+  return 0
+}
+
+kv_wine_stop() {
+  [ -n "$KV_WINE_STARTED" ] || return 0
+  KV_WINE_STARTED=""
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "$KV_XVFB_PID" ]; then
+    kill "$KV_XVFB_PID" 2>/dev/null || true
+    wait "$KV_XVFB_PID" 2>/dev/null || true
+    KV_XVFB_PID=""
+  fi
+  return 0
+}
