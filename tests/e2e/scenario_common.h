@@ -37,6 +37,18 @@ inline bool WaitRows(App& app, int rows, DWORD timeoutMs = 2000) {
                  timeoutMs);
 }
 
+// What the window shows now, for failure messages.
+inline std::string RowsState(App& app) {
+  RECT c = app.ClientRect();
+  return Printf("%d row(s), client %ldx%ld", app.RowCount(), c.right - c.left, c.bottom - c.top);
+}
+
+// Requires `rows` rows and the client height that goes with them.
+#define REQUIRE_ROWS(app, rows)                                                                 \
+  REQUIRE(::e2e::WaitRows((app), (rows)),                                                       \
+          ::e2e::Printf("%d row(s) with client height %d; the window has %s", (rows),           \
+                        ::e2e::ExpectedClientHeight(rows), ::e2e::RowsState(app).c_str()))
+
 inline bool WaitText(App& app, int id, const std::wstring& text, DWORD timeoutMs = 2000) {
   return WaitFor([&] { return app.Text(id) == text; }, timeoutMs);
 }
@@ -62,8 +74,9 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 #define ADD_TIMER(app, text, rows)                                                            \
   do {                                                                                        \
     CHECK((app).AddRequest(text), "the request reaches the window");                          \
-    REQUIRE(WaitRows((app), (rows)), ::e2e::Printf("window shows %d row(s) after request %s", \
-                                                   (rows), ::e2e::Utf8(text).c_str()));        \
+    REQUIRE(WaitRows((app), (rows)),                                                          \
+            ::e2e::Printf("%d row(s) after request %s; the window has %s", (rows),             \
+                          ::e2e::Utf8(text).c_str(), ::e2e::RowsState(app).c_str()));          \
   } while (0)
 
 }  // namespace e2e

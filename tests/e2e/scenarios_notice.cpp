@@ -63,7 +63,7 @@ E2E_SCENARIO(countdown_expires) {
 
   PressDialogButton(notice, IDOK);
   CHECK(app.WaitDialogGone(notice), "OK closes the notice");
-  REQUIRE(WaitRows(app, 0), "the expired timer is removed");
+  REQUIRE_ROWS(app, 0);
   RECT shrunk = app.WindowRect();
   CHECK_EQ(Height(shrunk), Height(emptyWindow));
   CHECK(IsWindowEnabled(app.Main()), "the window is enabled again");
@@ -77,7 +77,7 @@ E2E_SCENARIO(two_expire_together) {
   App app;
   // Both requests on one command line are added in the same moment.
   START(app, {L"0:0:2(一)", L"0:0:2(二)", L"0:5:0"});
-  REQUIRE(WaitRows(app, 3), "three rows from the command line");
+  REQUIRE_ROWS(app, 3);
   HWND notice = app.WaitDialog(kNoticeCaption, 4000);
   REQUIRE(notice, "the notice appears");
   CHECK_TEXT(MessageBoxText(notice), L"時間です\n一\n二");
@@ -88,7 +88,7 @@ E2E_SCENARIO(two_expire_together) {
   CHECK(b0 == kRed && b1 == kRed, "both expired bands are red: " + Rgb(b0) + " " + Rgb(b1));
   CHECK(b2 == MenuColour(), "the running timer's band is not red: " + Rgb(b2));
   PressDialogButton(notice, IDOK);
-  REQUIRE(WaitRows(app, 1), "both expired timers are removed at once");
+  REQUIRE_ROWS(app, 1);
   CHECK_TEXT(app.Text(ID_ROW_LABEL), L"1:");
   CHECK(WaitFor([&] {
     std::wstring t = app.Text(ID_ROW_TIME);
@@ -136,7 +136,7 @@ E2E_SCENARIO(expire_during_notice) {
   SavePng(CaptureWindow(both), "notice_two_timers");
 
   PressDialogButton(both, IDOK);
-  REQUIRE(WaitRows(app, 1), "both expired timers are removed");
+  REQUIRE_ROWS(app, 1);
   Pause(500);
   CHECK_EQ(app.CountDialogs(kNoticeCaption), 0);
   CHECK(WaitText(app, ID_ROW_TIME, L"stay", 2500), "row 1 is the timer named stay");
@@ -167,7 +167,7 @@ E2E_SCENARIO(mute_holds_expired) {
   const RECT twoRows = app.WindowRect();
   app.Key('M');
   CHECK(WaitFor([&] { return app.CheckState(ID_MUTE) == BST_UNCHECKED; }, 1500), "M again unchecks it");
-  REQUIRE(WaitRows(app, 1), "the expired timer disappears");
+  REQUIRE_ROWS(app, 1);
   CHECK_EQ(Height(twoRows) - Height(app.WindowRect()), M().RowPitch());
   CHECK_EQ(MostNoticesAtOnce(app, 500), 0);
   CHECK(WaitFor([&] { return app.Text(ID_ROW_TIME).compare(0, 5, L" 0:04") == 0; }, 1500),

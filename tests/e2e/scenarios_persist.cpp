@@ -125,7 +125,7 @@ E2E_SCENARIO(save_and_quit) {
   // The next start takes the timers back and removes the values.
   App app;
   START(app);
-  REQUIRE(WaitRows(app, 3), "three timers come back");
+  REQUIRE_ROWS(app, 3);
   for (const wchar_t* name : {L"Suspend0", L"Suspend1", L"Suspend2"})
     CHECK(!ReadValue(name).exists, "restored value removed: " + Utf8(name));
   CHECK(WaitText(app, ID_ROW_TIME, L"tea", 2500), "row 1 is tea");
@@ -177,7 +177,7 @@ E2E_SCENARIO(handover_restore) {
   CHECK(kept.exists && kept.data.size() == 50, "the over-long Suspend5 is left in place");
 
   PressDialogButton(notice, IDOK);
-  REQUIRE(WaitRows(app, 2), "the expired timer is removed");
+  REQUIRE_ROWS(app, 2);
   bool sawP = false, sawPausedTime = false;
   WaitFor([&] {
     std::wstring t = app.Text(ID_ROW_TIME);

@@ -85,7 +85,7 @@ E2E_SCENARIO(add_dialog) {
   FillTimerDialog(dlg, L"0:5:0", L"茶");
   PressDialogButton(dlg, IDOK);
   CHECK(app.WaitDialogGone(dlg), "OK with 0:5:0 closes the dialog");
-  REQUIRE(WaitRows(app, 1), "one row after OK");
+  REQUIRE_ROWS(app, 1);
   CHECK(IsWindowEnabled(app.Main()), "the main window is enabled again");
   RECT oneRow = app.WindowRect();
   CHECK_EQ(Height(oneRow) - Height(emptyWindow), pitch);
@@ -124,7 +124,7 @@ E2E_SCENARIO(add_dialog) {
   FillTimerDialog(dlg, L"1:30", L"");
   PressDialogButton(dlg, IDOK);
   CHECK(app.WaitDialogGone(dlg), "OK with 1:30 closes the dialog");
-  REQUIRE(WaitRows(app, 2), "two rows");
+  REQUIRE_ROWS(app, 2);
   CHECK_TEXT(app.Text(ID_ROW_LABEL + 1), L"2:");
   CHECK(WaitFor([&] {
     std::wstring t = app.Text(ID_ROW_TIME + 1);
@@ -207,7 +207,6 @@ E2E_SCENARIO(delete_confirmation) {
   CHECK(app.WaitDialogGone(box), "Cancel closes the question");
   Pause(300);
   CHECK_EQ(app.RowCount(), 2);
-  app.Key(VK_ESCAPE);  // Wine leaves the thread in menu mode after Alt+digit
 
   // The delete button asks the same; OK removes the timer and shrinks the window.
   app.Command(ID_ROW_DELETE + 1);
@@ -216,7 +215,7 @@ E2E_SCENARIO(delete_confirmation) {
   CHECK_TEXT(MessageBoxText(box), L"タイマー2( 0:03:00)を削除します\nよろしいですか？");
   PressDialogButton(box, IDOK);
   CHECK(app.WaitDialogGone(box), "OK closes the question");
-  REQUIRE(WaitRows(app, 1), "one row left");
+  REQUIRE_ROWS(app, 1);
   RECT oneRow = app.WindowRect();
   CHECK_EQ(Height(twoRows) - Height(oneRow), M().RowPitch());
   CHECK(!app.Exists(ID_ROW_TIME + 1) && !app.Exists(ID_ROW_DELETE + 1), "row 2's controls are gone");
@@ -230,7 +229,7 @@ E2E_SCENARIO(delete_confirmation) {
   REQUIRE(box, "deleting row 1 asks");
   CHECK_TEXT(MessageBoxText(box), L"タイマー1(first)を削除します\nよろしいですか？");
   PressDialogButton(box, IDOK);
-  REQUIRE(WaitRows(app, 2), "two rows left");
+  REQUIRE_ROWS(app, 2);
   CHECK(WaitText(app, ID_ROW_TIME, L"second", 2500), "row 1 now shows second");
   CHECK(WaitText(app, ID_ROW_TIME + 1, L"third", 2500), "row 2 now shows third");
   CHECK_TEXT(app.Text(ID_ROW_LABEL + 1), L"2:");
@@ -323,6 +322,6 @@ E2E_SCENARIO(modal_holds_ticks) {
     Note(Printf("notice %llu ms after Cancel", (unsigned long long)(Now() - closed)));
     CHECK_TEXT(MessageBoxText(notice), L"時間です\n 0:00:03");
     PressDialogButton(notice, IDOK);
-    CHECK(WaitRows(app, 0), "the expired timer is removed");
+    CHECK(WaitRows(app, 0), "rows: " + RowsState(app));
   }
 }
