@@ -325,3 +325,84 @@ E2E_SCENARIO(modal_holds_ticks) {
     CHECK(WaitRows(app, 0), "rows: " + RowsState(app));
   }
 }
+
+// The dialog from the keyboard alone: the time field has the focus, Enter is OK, Esc is Cancel.
+E2E_SCENARIO(dialog_keys) {
+  App app;
+  START(app);
+  app.Key('A');
+  HWND dlg = app.WaitDialog(kAddCaption);
+  REQUIRE(dlg, "key A opens the add dialog");
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  HWND focus = nullptr;
+  WaitFor([&] {
+    focus = GetGUIThreadInfo(GetWindowThreadProcessId(dlg, nullptr), &gui) ? gui.hwndFocus : nullptr;
+    return focus == GetDlgItem(dlg, IDC_TIME);
+  }, 1000);
+  CHECK(focus == GetDlgItem(dlg, IDC_TIME), "the time field has the focus");
+  SetForegroundWindow(dlg);
+  PressKey('2');
+  PressKey('5');
+  CHECK(WaitFor([&] { return WindowText(GetDlgItem(dlg, IDC_TIME)) == L"25"; }, 1000),
+        "typed digits reach the time field: " + Utf8(Quoted(WindowText(GetDlgItem(dlg, IDC_TIME)))));
+  PressKey(VK_RETURN);
+  CHECK(app.WaitDialogGone(dlg), "Enter closes the dialog");
+  REQUIRE_ROWS(app, 1);
+  CHECK(WaitFor([&] {
+    std::wstring t = app.Text(ID_ROW_TIME);
+    return t == L" 0:25:00" || t == L" 0:24:59";
+  }, 1500), "Enter added a 25-minute timer: " + Utf8(Quoted(app.Text(ID_ROW_TIME))));
+
+  app.Key('A');
+  dlg = app.WaitDialog(kAddCaption);
+  REQUIRE(dlg, "the add dialog opens again");
+  SetForegroundWindow(dlg);
+  PressKey('7');
+  PressKey(VK_ESCAPE);
+  CHECK(app.WaitDialogGone(dlg), "Esc closes the dialog");
+  Pause(300);
+  CHECK_EQ(app.RowCount(), 1);
+
+  // The accelerators work again after the dialog: key 1 pauses the new timer.
+  app.Key('1');
+  CHECK(WaitText(app, ID_ROW_PAUSE, kPausedMark, 1500), "key 1 pauses after the dialog closed");
+}
+
+// A full table: the tenth row is 0:, adding is refused in every way, key 0 reaches row 10.
+E2E_SCENARIO(ten_timers) {
+  App app;
+  START(app);
+  for (int i = 1; i <= kMaxRows; ++i) {
+    std::wstring text = std::to_wstring(i) + L"(t" + std::to_wstring(i) + L")";
+    CHECK(app.AddRequest(text), "request delivered");
+  }
+  REQUIRE_ROWS(app, kMaxRows);
+  CHECK_EQ(Height(app.ClientRect()), 11 * M().RowPitch());
+  CHECK_TEXT(app.Text(ID_ROW_LABEL + 8), L"9:");
+  CHECK_TEXT(app.Text(ID_ROW_LABEL + 9), L"0:");
+  CHECK(!app.Enabled(ID_ADD), "the add button is greyed");
+  CHECK_PLACE(app, ID_ADD, M().charWidth, 2 + 10 * M().RowPitch(), 5 * M().charWidth, M().lineHeight + 6);
+  SavePng(CaptureWindow(app.Main()), "ten_timers");
+
+  CHECK(app.AddRequest(L"11(eleven)"), "request delivered");
+  app.Key('A');
+  app.Command(ID_ADD);
+  Pause(600);
+  CHECK_EQ(app.CountDialogs(kAddCaption), 0);
+  CHECK_EQ(app.RowCount(), kMaxRows);
+
+  app.Key('0');
+  CHECK(WaitText(app, ID_ROW_PAUSE + 9, kPausedMark, 1500), "key 0 pauses row 10");
+  app.Key(VK_NUMPAD0);
+  CHECK(WaitText(app, ID_ROW_PAUSE + 9, kRunningMark, 1500), "keypad 0 resumes row 10");
+
+  app.Key('0', kAlt);
+  HWND box = app.WaitDialog(kDeleteCaption);
+  REQUIRE(box, "Alt+0 asks about row 10");
+  CHECK_TEXT(MessageBoxText(box), L"タイマー10(t10)を削除します\nよろしいですか？");
+  PressDialogButton(box, IDOK);
+  REQUIRE_ROWS(app, kMaxRows - 1);
+  CHECK(app.Enabled(ID_ADD), "the add button is enabled again");
+  CHECK(!app.Exists(ID_ROW_LABEL + 9), "row 10 is gone");
+}
