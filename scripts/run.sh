@@ -13,7 +13,11 @@ ROOT="$PWD"
 bash scripts/install-deps.sh
 
 if [ -z "${KORVALINDE_EXE:-}" ]; then
-  cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+  if [ -f build/mingw/CMakeCache.txt ]; then
+    cmake -S . -B build/mingw >/dev/null
+  else
+    cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+  fi
   cmake --build build/mingw -j2 --target Korvalinde
   KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
 fi

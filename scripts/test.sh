@@ -42,6 +42,12 @@ configure_and_build() {   # DIR [cmake args...] -- [build args...]
   while [ $# -gt 0 ] && [ "$1" != -- ]; do cfg+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   bld=("$@")
+  # The toolchain file counts only when a build folder is first configured.
+  if [ -f "$dir/CMakeCache.txt" ]; then
+    local c keep=()
+    for c in "${cfg[@]}"; do [[ "$c" == -DCMAKE_TOOLCHAIN_FILE=* ]] || keep+=("$c"); done
+    cfg=("${keep[@]}")
+  fi
   cmake -S . -B "$dir" "${cfg[@]}" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; return 1; }
   cmake --build "$dir" -j"$JOBS" "${bld[@]}"
