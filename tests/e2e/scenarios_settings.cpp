@@ -448,6 +448,7 @@ E2E_SCENARIO(session_end_cancelled) {
   START(app);
   ConfirmSettings(app, 0, true);
   ADD_TIMER(app, L"3", 1);
+  REQUIRE(WaitNonEmpty(app, ID_ROW_TIME), "the timer shows its time");
   app.Command(ID_MUTE);
   REQUIRE(WaitFor([&] { return app.CheckState(ID_MUTE) == BST_CHECKED; }, 1500), "mute on");
 
