@@ -240,6 +240,14 @@ RECT ScreenRect(HWND hwnd) {
   return r;
 }
 
+bool Above(HWND a, HWND b) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == a) return true;
+    if (w == b) return false;
+  }
+  return false;
+}
+
 namespace {
 struct EnumCtx {
   DWORD pid;
@@ -524,6 +532,53 @@ bool SavePng(const Capture& c, const std::string& name) {
   CloseHandle(f);
   if (ok) Note("screenshot " + Utf8(path));
   return ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Decoy
+
+Decoy::Decoy() {
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &Decoy::Thread, this, 0, &threadId_);
+  WaitForSingleObject(ready_, 3000);
+}
+
+Decoy::~Decoy() {
+  if (thread_) {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 3000);
+    CloseHandle(thread_);
+  }
+  if (ready_) CloseHandle(ready_);
+}
+
+DWORD WINAPI Decoy::Thread(LPVOID p) {
+  auto* self = static_cast<Decoy*>(p);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KorvalindeE2EDecoy";
+  wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  RegisterClassW(&wc);
+  self->hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300, 200,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  DestroyWindow(self->hwnd_);
+  return 0;
+}
+
+bool Decoy::TakeForeground() {
+  SetForegroundWindow(hwnd_);
+  if (GetForegroundWindow() != hwnd_) {
+    RECT r = ScreenRect(hwnd_);
+    ClickScreen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
+  return WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 1000);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -111,6 +111,8 @@ std::wstring WindowText(HWND hwnd);       // WM_GETTEXT with a timeout
 std::wstring ClassName(HWND hwnd);
 DWORD WindowProcessId(HWND hwnd);
 RECT ScreenRect(HWND hwnd);
+// True when top-level window `a` lies above `b` in the Z order.
+bool Above(HWND a, HWND b);
 // Top-level windows of process `pid` with class `cls` (and caption `caption` when given).
 std::vector<HWND> TopWindows(DWORD pid, const wchar_t* cls, const wchar_t* caption = nullptr,
                              bool visibleOnly = true);
@@ -150,6 +152,26 @@ Capture CaptureWindow(HWND hwnd);        // whole window rectangle
 Capture CaptureClient(HWND hwnd);        // client area only
 bool SavePng(const Capture& capture, const std::string& name);  // under KORVALINDE_SHOTS
 std::string Rgb(COLORREF c);
+
+// ---------------------------------------------------------------------------------------------
+// A window of the driver's own (on its own thread, pumping messages) that takes the foreground,
+// standing for whatever else the user works with.
+class Decoy {
+ public:
+  Decoy();
+  ~Decoy();
+  Decoy(const Decoy&) = delete;
+  Decoy& operator=(const Decoy&) = delete;
+  HWND Window() const { return hwnd_; }
+  bool TakeForeground();  // true when it became the foreground window
+
+ private:
+  static DWORD WINAPI Thread(LPVOID self);
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  DWORD threadId_ = 0;
+  HWND hwnd_ = nullptr;
+};
 
 // ---------------------------------------------------------------------------------------------
 // One running Korvalinde.exe.

@@ -26,8 +26,10 @@ E2E_SCENARIO(countdown_expires) {
   App app;
   START(app);
   const RECT emptyWindow = app.WindowRect();
+  Decoy other;  // the user works in another window meanwhile
   const uint64_t added = Now();
   ADD_TIMER(app, L"0:0:2", 1);
+  REQUIRE(other.TakeForeground(), "another window is in front");
   CHECK(WaitFor([&] {
     std::wstring t = app.Text(ID_ROW_TIME);
     return t == L" 0:00:02" || t == L" 0:00:01";
@@ -47,7 +49,10 @@ E2E_SCENARIO(countdown_expires) {
   else
     CHECK((GetWindowLongPtrW(notice, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, "the notice stays on top");
   HWND fg = GetForegroundWindow();
-  CHECK(fg == notice || fg == app.Main(), "the notice or the window is in front");
+  CHECK(fg == notice || fg == app.Main(), "the notice or the window came to the front");
+  // Whether the main window itself was raised is not visible here: under Wine a window of another
+  // process stays below the other window in the Z order even after SetWindowPos(HWND_TOP), and
+  // the notice takes the foreground by itself.
 
   // The expired row: its label in the display, its band red; the bottom band is not.
   CHECK_TEXT(app.Text(ID_ROW_TIME), L" 0:00:02");
@@ -151,8 +156,13 @@ E2E_SCENARIO(mute_holds_expired) {
 
   ADD_TIMER(app, L"0:0:1(muted)", 1);
   ADD_TIMER(app, L"0:5:0", 2);
-  size_t notices = MostNoticesAtOnce(app, 2500);
-  CHECK_EQ(notices, 0);
+  {
+    Decoy other;
+    REQUIRE(other.TakeForeground(), "another window is in front");
+    size_t notices = MostNoticesAtOnce(app, 2500);
+    CHECK_EQ(notices, 0);
+    CHECK(GetForegroundWindow() == other.Window(), "a muted expiry does not bring the window to the front");
+  }
   CHECK_EQ(app.RowCount(), 2);
   CHECK_TEXT(app.Text(ID_ROW_TIME), L"muted");
   COLORREF b0 = BandColour(app, 0), b1 = BandColour(app, 1);

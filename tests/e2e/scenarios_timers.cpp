@@ -281,6 +281,20 @@ E2E_SCENARIO(edit_prefill) {
   CHECK(sawTime, "row 1 counts down from 50 seconds, now " + Utf8(Quoted(app.Text(ID_ROW_TIME))));
   CHECK(onlyTime, "row 1 has lost its name");
 
+  // OK with the prefilled text unchanged restarts a paused countdown.
+  app.Key('1');
+  REQUIRE(WaitText(app, ID_ROW_PAUSE, kPausedMark, 1500), "key 1 pauses row 1");
+  app.Key('1', kCtrl);
+  dlg = app.WaitDialog(kEditCaption);
+  REQUIRE(dlg, "the edit dialog opens for the paused timer");
+  const std::wstring shown = WindowText(GetDlgItem(dlg, IDC_TIME));
+  PressDialogButton(dlg, IDOK);
+  CHECK(app.WaitDialogGone(dlg), "OK closes it");
+  CHECK(WaitText(app, ID_ROW_PAUSE, kRunningMark, 1500), "the edited timer runs again: its button reads ■");
+  const std::wstring restarted = app.Text(ID_ROW_TIME);
+  CHECK(WaitFor([&] { return app.Text(ID_ROW_TIME) != restarted; }, 2500),
+        "the edited timer counts down from " + Utf8(Quoted(shown)));
+
   // OK with a zero time keeps the edit dialog open and the timer unchanged.
   app.Key('1', kCtrl);
   dlg = app.WaitDialog(kEditCaption);
