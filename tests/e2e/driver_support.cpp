@@ -240,14 +240,6 @@ RECT ScreenRect(HWND hwnd) {
   return r;
 }
 
-bool Above(HWND a, HWND b) {
-  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    if (w == a) return true;
-    if (w == b) return false;
-  }
-  return false;
-}
-
 namespace {
 struct EnumCtx {
   DWORD pid;
@@ -560,7 +552,7 @@ DWORD WINAPI Decoy::Thread(LPVOID p) {
   wc.lpszClassName = L"KorvalindeE2EDecoy";
   wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
   RegisterClassW(&wc);
-  self->hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 300, 300, 200,
+  self->hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 440, 220, 140,
                                 nullptr, nullptr, wc.hInstance, nullptr);
   SetEvent(self->ready_);
   MSG msg;

@@ -111,8 +111,6 @@ std::wstring WindowText(HWND hwnd);       // WM_GETTEXT with a timeout
 std::wstring ClassName(HWND hwnd);
 DWORD WindowProcessId(HWND hwnd);
 RECT ScreenRect(HWND hwnd);
-// True when top-level window `a` lies above `b` in the Z order.
-bool Above(HWND a, HWND b);
 // Top-level windows of process `pid` with class `cls` (and caption `caption` when given).
 std::vector<HWND> TopWindows(DWORD pid, const wchar_t* cls, const wchar_t* caption = nullptr,
                              bool visibleOnly = true);

@@ -173,6 +173,19 @@ E2E_SCENARIO(mute_holds_expired) {
   CHECK_EQ(app.RowCount(), 2);
   CHECK_TEXT(app.Text(ID_ROW_TIME), L"muted");
 
+  // Editing the expired timer while muted makes it run again; its band is no longer red.
+  app.Key('1', kCtrl);
+  HWND dlg = app.WaitDialog(kEditCaption);
+  REQUIRE(dlg, "Ctrl+1 edits the expired timer");
+  CHECK_TEXT(WindowText(GetDlgItem(dlg, IDC_NAME)), L"muted");
+  SetControlText(GetDlgItem(dlg, IDC_TIME), L"0:0:1");
+  PressDialogButton(dlg, IDOK);
+  CHECK(app.WaitDialogGone(dlg), "OK closes the edit dialog");
+  CHECK(WaitFor([&] { return BandColour(app, 0) == MenuColour(); }, 800), "the edited timer's band is not red");
+  // It runs out again a second later, still without a notice.
+  CHECK(WaitFor([&] { return BandColour(app, 0) == kRed; }, 2500), "it runs out again and turns red");
+  CHECK_EQ(app.CountDialogs(kNoticeCaption), 0);
+
   // Un-muting removes the expired timer without a notice.
   const RECT twoRows = app.WindowRect();
   app.Key('M');

@@ -420,3 +420,55 @@ E2E_SCENARIO(ten_timers) {
   CHECK(app.Enabled(ID_ADD), "the add button is enabled again");
   CHECK(!app.Exists(ID_ROW_LABEL + 9), "row 10 is gone");
 }
+
+// What a row shows: the time rounded up to whole seconds; for a named timer one second of name
+// and one second of time in turn; for a clock timer its target time.
+E2E_SCENARIO(row_display) {
+  App app;
+  START(app);
+  ADD_TIMER(app, L"0:0:4", 1);
+  ADD_TIMER(app, L"0:10(pot)", 2);
+  ADD_TIMER(app, L"A9:05", 3);
+
+  // Sample the three displays until the countdown runs out.
+  std::vector<std::wstring> countdown;
+  std::vector<std::pair<bool, uint64_t>> runs;  // row 2: (shows the name, when the run began)
+  bool clockSteady = true;
+  std::wstring clockText;
+  WaitFor([&] {
+    std::wstring t = app.Text(ID_ROW_TIME);
+    if (!t.empty() && (countdown.empty() || countdown.back() != t)) countdown.push_back(t);
+    std::wstring n = app.Text(ID_ROW_TIME + 1);
+    bool isName = n == L"pot";
+    // The first run is cut short: the name shows from whatever phase the blink was in.
+    if (!n.empty() && (runs.empty() || runs.back().first != isName)) runs.push_back({isName, Now()});
+    std::wstring c = app.Text(ID_ROW_TIME + 2);
+    if (!c.empty() && c != L"AM 9:05:00") {
+      clockSteady = false;
+      clockText = c;
+    }
+    return app.FindDialog(kNoticeCaption) != nullptr;
+  }, 6000);
+
+  std::wstring all;
+  for (const auto& t : countdown) all += t + L"|";
+  CHECK(countdown.size() >= 4 && countdown[0] == L" 0:00:04" && countdown[1] == L" 0:00:03" &&
+            countdown[2] == L" 0:00:02" && countdown[3] == L" 0:00:01",
+        "a four-second countdown reads 0:00:04 down to 0:00:01: " + Utf8(Quoted(all)));
+
+  int whole = 0;
+  for (size_t i = 1; i + 1 < runs.size(); ++i) {
+    uint64_t len = runs[i + 1].second - runs[i].second;
+    CHECK(len >= 850 && len <= 1150, Printf("a %s run lasts about one second (%llu ms)",
+                                            runs[i].first ? "name" : "time", (unsigned long long)len));
+    ++whole;
+  }
+  CHECK(whole >= 2, Printf("at least two whole runs of name and time seen (%d)", whole));
+  CHECK(clockSteady, "the clock timer shows AM 9:05:00 all the time, not " + Utf8(Quoted(clockText)));
+
+  HWND notice = app.WaitDialog(kNoticeCaption, 1000);
+  REQUIRE(notice, "the notice");
+  CHECK_TEXT(MessageBoxText(notice), L"時間です\n 0:00:04");
+  PressDialogButton(notice, IDOK);
+  REQUIRE_ROWS(app, 2);
+}
