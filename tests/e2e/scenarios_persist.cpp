@@ -190,3 +190,40 @@ E2E_SCENARIO(handover_restore) {
   CHECK(WaitFor([&] { return app.Text(ID_ROW_TIME + 1).compare(0, 5, L" 0:04") == 0; }, 2500),
         "later has a little under five minutes left: " + Utf8(Quoted(app.Text(ID_ROW_TIME + 1))));
 }
+
+// A timer that ran out while muted is handed over as expired and comes back red, still muted.
+E2E_SCENARIO(handover_muted_expired) {
+  {
+    App app;
+    START(app);
+    app.Key('M');
+    REQUIRE(WaitFor([&] { return app.CheckState(ID_MUTE) == BST_CHECKED; }, 1500), "muted");
+    ADD_TIMER(app, L"0:0:1(x)", 1);
+    ADD_TIMER(app, L"0:5", 2);
+    REQUIRE(WaitFor([&] { return BandColour(app, 0) == kRed; }, 2500), "row 1 runs out and turns red");
+    app.Command(ID_SUSPEND_ALL);
+    REQUIRE(app.WaitExit(5000), "the save-and-quit button ends the program");
+  }
+  RegValue v = ReadValue(L"Suspend0");
+  REQUIRE(v.exists && v.data.size() == 48, "Suspend0 written");
+  Stored s = Decode(v.data);
+  CHECK_EQ(s.preset, 1000);
+  CHECK_EQ(s.suspended, 0);
+  CHECK_EQ(s.timeField, 0);
+  CHECK_TEXT(s.name, L"x");
+
+  App app;
+  START(app);
+  REQUIRE_ROWS(app, 2);
+  CHECK_EQ(app.CheckState(ID_MUTE), BST_CHECKED);
+  CHECK(WaitText(app, ID_ROW_TIME, L"x", 1000), "the expired row shows its name");
+  Pause(700);
+  COLORREF band = BandColour(app, 0);
+  CHECK(band == kRed, "the expired row is red again: " + Rgb(band));
+  CHECK_EQ(app.CountDialogs(kNoticeCaption), 0);
+  CHECK_TEXT(app.Text(ID_ROW_TIME), L"x");
+  app.Key('M');
+  REQUIRE_ROWS(app, 1);
+  CHECK(WaitFor([&] { return app.Text(ID_ROW_TIME).compare(0, 5, L" 0:04") == 0; }, 1500),
+        "the five-minute timer is left in row 1");
+}

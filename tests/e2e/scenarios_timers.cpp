@@ -1,5 +1,7 @@
 // Scenarios about making and changing timers: the timer dialog in both modes, pause and resume,
 // the delete confirmation and the held ticks while a dialog is open.
+#include <cstring>
+
 #include "scenario_common.h"
 
 using namespace e2e;
@@ -69,6 +71,10 @@ E2E_SCENARIO(add_dialog) {
   CHECK_TEXT(WindowText(GetDlgItem(dlg, IDOK)), L"OK");
   CHECK_TEXT(WindowText(GetDlgItem(dlg, IDCANCEL)), L"キャンセル");
   CHECK_EQ(ComboItems(GetDlgItem(dlg, IDC_NAME)).size(), 0);
+  CHECK_EQ(SendWithTimeout(GetDlgItem(dlg, IDC_TIME), EM_GETLIMITTEXT, 0, 0), 255);
+  HWND nameEdit = FindWindowExW(GetDlgItem(dlg, IDC_NAME), nullptr, L"Edit", nullptr);
+  CHECK(nameEdit != nullptr, "the name box has an edit field");
+  if (nameEdit) CHECK_EQ(SendWithTimeout(nameEdit, EM_GETLIMITTEXT, 0, 0), 10);
   SavePng(CaptureWindow(dlg), "add_dialog");
 
   // OK with an empty time, and with a zero countdown, keeps the dialog open.
@@ -471,4 +477,88 @@ E2E_SCENARIO(row_display) {
   CHECK_TEXT(MessageBoxText(notice), L"時間です\n 0:00:04");
   PressDialogButton(notice, IDOK);
   REQUIRE_ROWS(app, 2);
+}
+
+namespace {
+
+void WriteHistory(int index, const std::wstring& name) {
+  std::wstring value = L"History" + std::to_wstring(index);
+  REQUIRE(WriteValue(value.c_str(), REG_SZ, name.c_str(), (DWORD)((name.size() + 1) * 2)), "history value written");
+}
+
+std::wstring ReadHistory(int index) {
+  RegValue v = ReadValue((L"History" + std::to_wstring(index)).c_str());
+  if (!v.exists) return L"<missing>";
+  if (v.type != REG_SZ || v.data.size() % 2 || v.data.size() < 2) return L"<bad value>";
+  std::wstring s(v.data.size() / 2 - 1, L'\0');
+  memcpy(&s[0], v.data.data(), s.size() * 2);
+  if (v.data[v.data.size() - 1] || v.data[v.data.size() - 2]) return L"<no terminator>";
+  return s;
+}
+
+// Opens the dialog (add, or edit of row `editRow`), reads its name list, and ends it with OK
+// and the given texts, or with Cancel when `time` is empty.
+std::vector<std::wstring> RunDialog(App& app, int editRow, const std::wstring& time, const std::wstring& name) {
+  app.Command(editRow < 0 ? ID_ADD : ID_ROW_EDIT + editRow);
+  HWND dlg = app.WaitDialog(editRow < 0 ? kAddCaption : kEditCaption);
+  REQUIRE(dlg, "the timer dialog opens");
+  std::vector<std::wstring> items = ComboItems(GetDlgItem(dlg, IDC_NAME));
+  if (time.empty()) {
+    PressDialogButton(dlg, IDCANCEL);
+  } else {
+    FillTimerDialog(dlg, time, name);
+    PressDialogButton(dlg, IDOK);
+  }
+  REQUIRE(app.WaitDialogGone(dlg), "the timer dialog closes");
+  return items;
+}
+
+std::wstring Joined(const std::vector<std::wstring>& items) {
+  std::wstring s = L"[";
+  for (size_t i = 0; i < items.size(); ++i) s += (i ? L", " : L"") + items[i];
+  return s + L"]";
+}
+
+}  // namespace
+
+// The names offered in the dialog: loaded from History0.., most recent first, a name used again
+// moves to the front, case counts, cancelled and requested names stay out, saved at exit.
+E2E_SCENARIO(name_history) {
+  WriteHistory(0, L"A");
+  WriteHistory(2, L"C");  // History1 missing: the entries close up
+  WriteHistory(3, L"0123456789X");  // 11 units and a terminator: too long, skipped
+  {
+    App app;
+    START(app);
+    CHECK_TEXT(Joined(RunDialog(app, -1, L"9", L"C")), L"[A, C]");
+    CHECK_TEXT(Joined(RunDialog(app, -1, L"9", L"c")), L"[C, A]");
+    CHECK_TEXT(Joined(RunDialog(app, -1, L"", L"")), L"[c, C, A]");
+    CHECK_TEXT(Joined(RunDialog(app, 0, L"8", L"A")), L"[c, C, A]");
+    CHECK(app.AddRequest(L"7(R)"), "request delivered");
+    CHECK_TEXT(Joined(RunDialog(app, -1, L"", L"")), L"[A, c, C]");
+    REQUIRE(app.Close(), "closes");
+  }
+  CHECK_TEXT(ReadHistory(0), L"A");
+  CHECK_TEXT(ReadHistory(1), L"c");
+  CHECK_TEXT(ReadHistory(2), L"C");
+  CHECK(!ReadValue(L"History3").exists, "History3 removed: three names are left");
+
+  // A full list loses its oldest name to a new one.
+  for (int i = 0; i < 16; ++i) WriteHistory(i, L"n" + std::to_wstring(i));
+  {
+    App app;
+    START(app);
+    std::vector<std::wstring> items = RunDialog(app, -1, L"9", L"new");
+    CHECK_EQ(items.size(), 16);
+    if (items.size() == 16) CHECK_TEXT(items[15], L"n15");
+    items = RunDialog(app, -1, L"", L"");
+    CHECK_EQ(items.size(), 16);
+    if (items.size() == 16) {
+      CHECK_TEXT(items[0], L"new");
+      CHECK_TEXT(items[15], L"n14");
+    }
+    REQUIRE(app.Close(), "closes");
+  }
+  CHECK_TEXT(ReadHistory(0), L"new");
+  CHECK_TEXT(ReadHistory(15), L"n14");
 }
