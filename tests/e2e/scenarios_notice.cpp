@@ -207,3 +207,53 @@ E2E_SCENARIO(mute_holds_expired) {
   START(again);
   CHECK_EQ(again.CheckState(ID_MUTE), BST_CHECKED);
 }
+
+namespace {
+
+// Compares the two free columns left and right of the controls with the expected band colours,
+// top to bottom; returns the first difference, or an empty text.
+std::string BandMismatch(App& app, const std::vector<bool>& red) {
+  Capture c = CaptureClient(app.Main());
+  const int pitch = M().RowPitch();
+  for (int x : {M().charWidth / 2, c.width - 1 - M().charWidth / 2}) {
+    for (int y = 0; y < c.height; ++y) {
+      size_t band = (size_t)(y / pitch);
+      COLORREF want = band < red.size() && red[band] ? kRed : MenuColour();
+      COLORREF got = c.Pixel(x, y);
+      if (got != want) return Printf("at (%d,%d) %s, expected %s", x, y, Rgb(got).c_str(), Rgb(want).c_str());
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+// The bands line up with the rows whatever part of the window is repainted.
+E2E_SCENARIO(partial_repaint) {
+  App app;
+  START(app);
+  app.Command(ID_MUTE);
+  REQUIRE(WaitFor([&] { return app.CheckState(ID_MUTE) == BST_CHECKED; }, 1500), "muted");
+  ADD_TIMER(app, L"0:0:1(r)", 1);
+  ADD_TIMER(app, L"0:5", 2);
+  ADD_TIMER(app, L"0:0:1(s)", 3);
+  const std::vector<bool> red = {true, false, true, false};
+  REQUIRE(WaitFor([&] { return BandMismatch(app, red).empty(); }, 3000),
+          "rows 1 and 3 turn red: " + BandMismatch(app, red));
+
+  const int pitch = M().RowPitch();
+  const int w = ExpectedClientWidth();
+  const RECT parts[] = {
+      {0, pitch / 2, w, pitch * 2 + 3},          // from the middle of row 1 into row 3
+      {0, pitch + 1, w / 2, pitch * 3 + pitch / 3},  // the left half, from just below row 1
+      {w / 3, pitch * 2 + 5, w, pitch * 4},      // the right part of row 3 and the bottom row
+      {0, 3, 5, pitch * 4 - 3},                  // a narrow strip down the left edge
+  };
+  for (const RECT& r : parts) {
+    RedrawWindow(app.Main(), &r, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    Pause(250);
+    std::string miss = BandMismatch(app, red);
+    CHECK(miss.empty(), "after repainting " + RectText(r) + ": " + miss);
+  }
+  SavePng(CaptureWindow(app.Main()), "bands_after_partial_repaint");
+}
