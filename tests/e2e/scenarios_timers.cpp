@@ -268,6 +268,41 @@ E2E_SCENARIO(edit_prefill) {
   PressDialogButton(dlg, IDCANCEL);
   CHECK(app.WaitDialogGone(dlg), "Cancel closes it");
 
+  // More edit forms: midday and midnight hours, and a countdown beyond a day.
+  struct Form {
+    const wchar_t* request;
+    const wchar_t* display;
+    const wchar_t* edit;
+  };
+  const Form forms[] = {{L"PM0:15", L"PM 0:15:00", L"PM0:15:0"},
+                        {L"A0:05", L"AM 0:05:00", L"AM0:5:0"},
+                        {L"100:0:0", L"100:00:00", L"100:0:0"}};
+  int row = 2;
+  for (const Form& f : forms) {
+    ADD_TIMER(app, f.request, row + 1);
+    if (f.display[0] == L'1') {
+      // A running countdown: the display and the edit text count down from the value set.
+      CHECK(WaitFor([&] {
+        std::wstring t = app.Text(ID_ROW_TIME + row);
+        return t == f.display || t == L" 99:59:59" || t == L"99:59:59";
+      }, 1500), "100 hours shows in full: " + Utf8(Quoted(app.Text(ID_ROW_TIME + row))));
+    } else {
+      CHECK(WaitText(app, ID_ROW_TIME + row, f.display, 1500),
+            Utf8(f.request) + " shows " + Utf8(Quoted(app.Text(ID_ROW_TIME + row))));
+    }
+    app.Command(ID_ROW_EDIT + row);
+    dlg = app.WaitDialog(kEditCaption);
+    REQUIRE(dlg, "the edit dialog opens");
+    std::wstring text = WindowText(GetDlgItem(dlg, IDC_TIME));
+    if (f.display[0] == L'1')
+      CHECK(text == f.edit || text == L"99:59:59", "100 hours edits as 100:0:0: " + Utf8(Quoted(text)));
+    else
+      CHECK_TEXT(text, f.edit);
+    PressDialogButton(dlg, IDCANCEL);
+    CHECK(app.WaitDialogGone(dlg), "Cancel closes it");
+    ++row;
+  }
+
   // OK with a new time and no name replaces the timer in place.
   app.Key('1', kCtrl);
   dlg = app.WaitDialog(kEditCaption);
@@ -275,7 +310,8 @@ E2E_SCENARIO(edit_prefill) {
   FillTimerDialog(dlg, L"0:0:50", L"");
   PressDialogButton(dlg, IDOK);
   CHECK(app.WaitDialogGone(dlg), "OK closes it");
-  CHECK_EQ(app.RowCount(), 2);
+  CHECK_EQ(app.RowCount(), 5);
+  Pause(300);  // the display keeps its old text until the next tick writes it
   bool onlyTime = true, sawTime = false;
   const uint64_t end = Now() + 2300;
   while (Now() < end) {
