@@ -57,6 +57,8 @@ E2E_SCENARIO(add_dialog) {
   App app;
   START(app);
   const int cw = M().charWidth, lh = M().lineHeight, pitch = M().RowPitch();
+  SetWindowPos(app.Main(), nullptr, 150, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  REQUIRE(WaitFor([&] { return app.WindowRect().left == 150; }, 1500), "window moved to (150,100)");
   const RECT emptyWindow = app.WindowRect();
 
   app.Key('A');
@@ -64,6 +66,16 @@ E2E_SCENARIO(add_dialog) {
   REQUIRE(dlg, "key A opens the dialog \"タイマー追加\"");
   CHECK(GetWindow(dlg, GW_OWNER) == app.Main(), "the dialog is owned by the main window");
   CHECK(!IsWindowEnabled(app.Main()), "the main window is disabled while the dialog is open");
+  {
+    // The template's place (0, 0) is the owner's client origin: the dialog's client area starts
+    // there (the window was moved off the screen corner so that no clamping hides the place).
+    POINT origin = {0, 0}, dialogOrigin = {0, 0};
+    ClientToScreen(app.Main(), &origin);
+    ClientToScreen(dlg, &dialogOrigin);
+    CHECK(dialogOrigin.x == origin.x && dialogOrigin.y == origin.y,
+          Printf("the dialog's client area starts at the window's client origin (%ld,%ld): (%ld,%ld)", origin.x,
+                 origin.y, dialogOrigin.x, dialogOrigin.y));
+  }
   CHECK(GetDlgItem(dlg, IDC_TIME) != nullptr, "time field 1001 exists");
   CHECK(GetDlgItem(dlg, IDC_NAME) != nullptr, "name field 1002 exists");
   CHECK_EQ(ClassName(GetDlgItem(dlg, IDC_NAME)) == L"ComboBox", true);
