@@ -475,3 +475,43 @@ E2E_SCENARIO(session_end_cancelled) {
   REQUIRE(app.Close(), "closes");
   CHECK(!ReadValue(L"Suspend0").exists, "a plain close after it hands nothing over");
 }
+
+// The real end of the Wine session (wineboot --end-session --shutdown) with remember-at-shutdown
+// on: the timers and the one-time restart are in the registry afterwards, and the program has
+// ended with code 0. Last in the list: it ends every other program of the session as well.
+E2E_SCENARIO(session_end_wineboot) {
+  if (!RunningUnderWine()) {
+    Note("not under Wine: skipped");
+    return;
+  }
+  const DWORD remember = 1;
+  REQUIRE(WriteValue(L"SuspendEnd", REG_DWORD, &remember, 4), "remember-at-shutdown stored");
+  App app;
+  START(app, {L"10(tea)", L"0:0:50"});
+  REQUIRE(WaitRows(app, 2), "two timers");
+  const std::wstring image = ProcessImage(app.Pid());
+
+  wchar_t cmd[] = L"wineboot.exe --end-session --shutdown";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const uint64_t t0 = Now();
+  REQUIRE(CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0,
+          "wineboot started");
+  CHECK(WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0, "wineboot ends");
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  DWORD code = 1234;
+  CHECK(app.WaitExit(10000, &code), "the program ends with the session");
+  CHECK_EQ(code, 0);
+  Note(Printf("session end took %llu ms", (unsigned long long)(Now() - t0)));
+
+  RegValue s0 = ReadValue(L"Suspend0"), s1 = ReadValue(L"Suspend1");
+  CHECK(s0.exists && s0.data.size() == 48 && LeU64(s0.data, 0) == 600000, "tea handed over");
+  CHECK(s1.exists && s1.data.size() == 48 && LeU64(s1.data, 0) == 50000, "the 50-second timer handed over");
+  RegValue run = ReadValue(L"Korvalinde", kRunOnceKey);
+  std::wstring text;
+  if (run.data.size() >= 2) text.assign((const wchar_t*)run.data.data(), run.data.size() / 2 - 1);
+  CHECK(run.exists && run.type == REG_SZ, "RunOnce entry written");
+  CHECK_TEXT(text, L"\"" + image + L"\"");
+}
