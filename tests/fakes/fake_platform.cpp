@@ -1,6 +1,6 @@
-// The fake platform of the native unit tests: every function of the platform seam over
-// the scriptable state in Fake, plus a counting BuildTimerRows.
+// The fake platform of the native unit tests (see fake_platform.h).
 #include "fake_platform.h"
+#include <algorithm>
 #include <cstring>
 
 FakePlatformState Fake;
@@ -11,18 +11,19 @@ void ResetFakePlatform()
     Fake = FakePlatformState();
 }
 
-WindowHandle FakeNoticeHandle(int n)
+WindowHandle FakeWindow(int n) { return reinterpret_cast<WindowHandle>(static_cast<uintptr_t>(n)); }
+
+int FakeCallCount(const std::string& call)
 {
-    return reinterpret_cast<WindowHandle>(static_cast<uintptr_t>(0x7000 + n));
+    return static_cast<int>(std::count(Fake.Calls.begin(), Fake.Calls.end(), call));
 }
 
+static std::string Id(WindowHandle window) { return std::to_string(reinterpret_cast<uintptr_t>(window)); }
 static bool IsHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 static bool IsLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 uint64_t PlatformTickCount() { return Fake.TickCount; }
-
 void PlatformLocalTime(LocalClockTime* out) { *out = Fake.LocalTime; }
-
 uint64_t PlatformLocalFileTime() { return Fake.LocalFileTime; }
 
 void PlatformUpperCase(char16_t* text)
@@ -36,9 +37,7 @@ const char16_t* PlatformNextChar(const char16_t* position)
 {
     if (*position == 0)
         return position;
-    if (IsHigh(position[0]) && IsLow(position[1]))
-        return position + 2;
-    return position + 1;
+    return position + (IsHigh(position[0]) && IsLow(position[1]) ? 2 : 1);
 }
 
 const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* position)
@@ -51,58 +50,44 @@ const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* position
     return previous;
 }
 
-// GetModuleFileNameW: on a short buffer the path is cut, terminated, and room returned.
+// GetModuleFileNameW: a path too long for the buffer is cut, terminated, and room returned.
 int PlatformModuleFileName(char16_t* buffer, int room)
 {
-    if (Fake.ModuleFileNameFails || room <= 0)
-        return 0;
     int length = static_cast<int>(Fake.ModulePath.size());
-    int copied = length < room ? length : room - 1;
-    for (int i = 0; i < copied; ++i)
-        buffer[i] = Fake.ModulePath[i];
+    if (length == 0 || room <= 0)
+        return 0;
+    int copied = std::min(length, room - 1);
+    std::copy(Fake.ModulePath.begin(), Fake.ModulePath.begin() + copied, buffer);
     buffer[copied] = 0;
-    return length < room ? length : room;
+    return std::min(length, room);
 }
 
 void PlatformSetRowText(WindowHandle, int controlId, const char16_t* text)
 {
     Fake.Calls.push_back("SetRowText");
     Fake.RowTexts[controlId] = text;
-    ++Fake.RowTextSets;
 }
 
 WindowHandle PlatformForegroundWindow()
 {
-    Fake.Calls.push_back("ForegroundWindow");
+    Fake.Calls.push_back("Foreground");
     return Fake.Foreground;
 }
 
-int PlatformIsChild(WindowHandle, WindowHandle window)
-{
-    for (WindowHandle child : Fake.Children)
-        if (child == window)
-            return 1;
-    return 0;
-}
+int PlatformIsChild(WindowHandle, WindowHandle window) { return window != nullptr && window == Fake.Child; }
 
-void PlatformInvalidateAll(WindowHandle)
-{
-    Fake.Calls.push_back("InvalidateAll");
-    ++Fake.InvalidateCount;
-}
+void PlatformInvalidateAll(WindowHandle) { Fake.Calls.push_back("Invalidate"); }
 
-// The most recent notice that is still open, else the other popup, else the window.
+// The most recent notice still open, else the other popup, else the window.
 WindowHandle PlatformLastActivePopup(WindowHandle window)
 {
     Fake.Calls.push_back("LastActivePopup");
-    if (Fake.LastActivePopupFails)
+    if (Fake.NoPopup)
         return nullptr;
     for (auto it = Fake.OpenNotices.rbegin(); it != Fake.OpenNotices.rend(); ++it)
         if (!it->Cancelled)
             return it->Handle;
-    if (Fake.OtherPopup != nullptr)
-        return Fake.OtherPopup;
-    return window;
+    return Fake.Popup != nullptr ? Fake.Popup : window;
 }
 
 int PlatformWindowCaption(WindowHandle window, char16_t* buffer, int room)
@@ -111,78 +96,42 @@ int PlatformWindowCaption(WindowHandle window, char16_t* buffer, int room)
     for (const FakeNotice& notice : Fake.OpenNotices)
         if (notice.Handle == window)
             caption = u"TimeUp";
-    if (window != nullptr && window == Fake.OtherPopup)
-        caption = Fake.OtherPopupCaption;
-    if (room <= 0)
-        return 0;
-    int copied = static_cast<int>(caption.size()) < room ? static_cast<int>(caption.size()) : room - 1;
-    for (int i = 0; i < copied; ++i)
-        buffer[i] = caption[i];
+    if (window != nullptr && window == Fake.Popup)
+        caption = Fake.PopupCaption;
+    int copied = std::min(static_cast<int>(caption.size()), room - 1);
+    std::copy(caption.begin(), caption.begin() + copied, buffer);
     buffer[copied] = 0;
     return copied;
 }
 
 void PlatformSendCancel(WindowHandle popup)
 {
-    Fake.Calls.push_back("SendCancel");
-    ++Fake.SendCancelCount;
-    if (Fake.NoticeIgnoresCancel)
-        return;
+    Fake.Calls.push_back("Cancel " + Id(popup));
     for (FakeNotice& notice : Fake.OpenNotices)
-        if (notice.Handle == popup)
+        if (notice.Handle == popup && !Fake.NoticeIgnoresCancel)
             notice.Cancelled = true;
 }
 
-void PlatformSleep(unsigned milliseconds)
-{
-    Fake.Calls.push_back("Sleep");
-    Fake.Sleeps.push_back(milliseconds);
-}
+void PlatformSleep(unsigned milliseconds) { Fake.Calls.push_back("Sleep " + std::to_string(milliseconds)); }
 
 void PlatformShowNotice(WindowHandle owner, const char16_t* text)
 {
-    Fake.Calls.push_back("ShowNotice");
-    Fake.NoticeTexts.push_back(text);
-    Fake.NoticeOwners.push_back(owner);
-    FakeNotice notice;
-    notice.Handle = FakeNoticeHandle(static_cast<int>(Fake.NoticeTexts.size()));
-    notice.Text = text;
-    Fake.OpenNotices.push_back(notice);
+    Fake.Calls.push_back("ShowNotice " + Id(owner));
+    Fake.Notices.push_back(text);
+    Fake.OpenNotices.push_back({FakeWindow(100 + static_cast<int>(Fake.Notices.size())), false});
     if (Fake.NoticeLoop)
         Fake.NoticeLoop(static_cast<int>(Fake.OpenNotices.size()));
     Fake.OpenNotices.pop_back();
 }
 
-uint32_t PlatformCurrentThreadId() { return Fake.CurrentThreadId; }
-
-uint32_t PlatformWindowThreadId(WindowHandle window)
-{
-    auto found = Fake.WindowThreads.find(window);
-    return found != Fake.WindowThreads.end() ? found->second : Fake.CurrentThreadId;
-}
+uint32_t PlatformCurrentThreadId() { return 1; }
+uint32_t PlatformWindowThreadId(WindowHandle) { return Fake.WindowThread; }
 
 void PlatformAttachThreadInput(uint32_t from, uint32_t to, int attach)
 {
-    Fake.Calls.push_back(attach ? "Attach" : "Detach");
-    Fake.Attaches.push_back({from, to, attach});
+    Fake.Calls.push_back((attach ? "Attach " : "Detach ") + std::to_string(from) + " " + std::to_string(to));
 }
 
-void PlatformSetForegroundWindow(WindowHandle window)
-{
-    Fake.Calls.push_back("SetForegroundWindow");
-    Fake.ForegroundSets.push_back(window);
-}
-
-void PlatformSetActiveWindow(WindowHandle window)
-{
-    Fake.Calls.push_back("SetActiveWindow");
-    Fake.ActiveSets.push_back(window);
-}
-
-void BuildTimerRows(WindowHandle)
-{
-    Fake.Calls.push_back("BuildTimerRows");
-    ++Fake.BuildTimerRowsCount;
-    if (Fake.OnBuildTimerRows)
-        Fake.OnBuildTimerRows();
-}
+void PlatformSetForegroundWindow(WindowHandle window) { Fake.Calls.push_back("SetForeground " + Id(window)); }
+void PlatformSetActiveWindow(WindowHandle window) { Fake.Calls.push_back("SetActive " + Id(window)); }
+void BuildTimerRows(WindowHandle) { Fake.Calls.push_back("BuildTimerRows"); }

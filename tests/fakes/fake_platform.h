@@ -1,5 +1,5 @@
 // A scriptable stand-in for the platform seam, for the native unit tests: a clock the test
-// moves, a local time it sets, and a record of every window operation of the tick.
+// moves, a local time it sets, and a log of every window operation of the tick.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -8,59 +8,41 @@
 #include <vector>
 #include "platform.h"
 
-// One time-up notice box opened through PlatformShowNotice.
 struct FakeNotice {
-    WindowHandle Handle = nullptr;
-    std::u16string Text;
-    bool Cancelled = false;                  // closed by PlatformSendCancel
+    WindowHandle Handle;
+    bool Cancelled;
 };
 
 struct FakePlatformState {
     uint64_t TickCount = 0;
     LocalClockTime LocalTime = {0, 0, 0, 0};
     uint64_t LocalFileTime = 0;              // FILETIME scale, a multiple of 10000
-    std::u16string ModulePath;               // what GetModuleFileNameW reports
-    bool ModuleFileNameFails = false;
+    std::u16string ModulePath;               // empty: GetModuleFileNameW fails
 
-    // Window side.
     std::map<int, std::u16string> RowTexts;  // control id -> last text set
-    int RowTextSets = 0;
     WindowHandle Foreground = nullptr;
-    std::vector<WindowHandle> Children;      // windows that PlatformIsChild reports as children
-    int InvalidateCount = 0;
-    // A popup other than a notice (a dialog, say) that PlatformLastActivePopup reports when no
-    // notice is open; null: the window itself. OtherPopupCaption is its caption.
-    WindowHandle OtherPopup = nullptr;
-    std::u16string OtherPopupCaption;
-    bool LastActivePopupFails = false;       // PlatformLastActivePopup reports no window at all
+    WindowHandle Child = nullptr;            // the one window PlatformIsChild accepts
+    // The last active popup while no notice is open (null: the window itself), its caption,
+    // and whether the query reports no window at all.
+    WindowHandle Popup = nullptr;
+    std::u16string PopupCaption;
+    bool NoPopup = false;
     bool NoticeIgnoresCancel = false;        // a notice that never goes away
-    int SendCancelCount = 0;
-    std::vector<unsigned> Sleeps;            // every PlatformSleep in order
-    std::vector<FakeNotice> OpenNotices;     // the notices whose box call has not returned
-    std::vector<std::u16string> NoticeTexts; // every notice shown, in order
-    std::vector<WindowHandle> NoticeOwners;
-    // The notice's modal loop: runs while the box is open (nested ticks may run in it);
-    // the box call returns when it returns. Its argument is the notice's nesting depth, 1 based.
+    uint32_t WindowThread = 1;               // thread of every window; ours is 1
+    std::vector<FakeNotice> OpenNotices;     // boxes whose call has not returned
+    std::vector<std::u16string> Notices;     // every notice text shown, in order
+    // The notice's modal loop, given its nesting depth (1 based); nested ticks may run in it.
     std::function<void(int depth)> NoticeLoop;
-    uint32_t CurrentThreadId = 1;
-    std::map<WindowHandle, uint32_t> WindowThreads;   // absent: CurrentThreadId
-    std::vector<std::string> Calls;          // names of the window operations, in order
-    std::vector<WindowHandle> ForegroundSets;
-    std::vector<WindowHandle> ActiveSets;
-    struct Attach {
-        uint32_t From;
-        uint32_t To;
-        int On;
-    };
-    std::vector<Attach> Attaches;
-    int BuildTimerRowsCount = 0;
-    std::function<void()> OnBuildTimerRows;  // runs inside BuildTimerRows, when set
+    // Window operations in order, with their handle or thread arguments:
+    // "SetForeground 4", "Attach 7 1", "Sleep 100", "ShowNotice", "BuildTimerRows", ...
+    std::vector<std::string> Calls;
 };
 
 extern FakePlatformState Fake;
 
 // Zeroes App and puts the fake platform back to its defaults.
 void ResetFakePlatform();
-
-// The handle the fake gives the n-th notice box (n from 1); never a real pointer.
-WindowHandle FakeNoticeHandle(int n);
+// A window handle that is never a real pointer; the log shows it as n.
+WindowHandle FakeWindow(int n);
+// How many logged calls equal call.
+int FakeCallCount(const std::string& call);

@@ -1,37 +1,30 @@
 // An in-memory registry behind the store's six registry operations, for the native unit
-// tests: keys map case-insensitive value names to a type and bytes. Tests put raw values,
-// read raw bytes back, list names, make opening or creating fail and inspect the calls.
+// tests: each key maps value names (compared exactly) to a type and bytes.
 #pragma once
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 #include "registry.h"
 
 struct FakeRegistryValue {
-    uint32_t Type = 0;
+    uint32_t Type;
     std::vector<uint8_t> Bytes;
 };
+typedef std::map<std::u16string, FakeRegistryValue> FakeKey;
 
 struct FakeRegistryState {
-    bool CreateFails = false;        // RegistryCreateKey refuses every key
-    bool OpenFails = false;          // RegistryOpenKey refuses even existing keys
-    int OpenHandles = 0;             // opened or created and not yet closed
-    std::vector<uint32_t> Accesses;  // access of every open or create, in order
-    // Every value operation in order: "query Name", "set Name", "delete Name".
+    std::map<std::u16string, FakeKey> Keys;   // by path under HKEY_CURRENT_USER
+    bool CreateFails = false;                 // RegistryCreateKey refuses every key
+    std::multiset<RegistryKey> Open;          // opened or created and not yet closed
+    // Every operation in order: "open f003f", "create 20006" (access in hex),
+    // "query Name", "set Name", "delete Name".
     std::vector<std::string> Calls;
 };
 
 extern FakeRegistryState FakeRegistry;
 
-// Removes every key and value and puts the state back to its defaults.
 void ResetFakeRegistry();
-bool FakeKeyExists(const std::u16string& keyPath);
-// Creates the key when missing and stores the value as given.
-void PutRawValue(const std::u16string& keyPath, const std::u16string& name, uint32_t type,
-                 const std::vector<uint8_t>& bytes);
-// false when the key or the value is missing.
-bool GetRawValue(const std::u16string& keyPath, const std::u16string& name, FakeRegistryValue* value);
-// Value names of a key as last written, in case-insensitive order.
-std::vector<std::u16string> ValueNames(const std::u16string& keyPath);
-// Only the "set ..." entries of FakeRegistry.Calls, without the prefix.
-std::vector<std::string> SetCalls();
+// The stored value, or null when the key or the value is missing.
+const FakeRegistryValue* RawValue(const std::u16string& keyPath, const std::u16string& name);
