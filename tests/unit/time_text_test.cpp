@@ -32,6 +32,7 @@ TEST_F(TimeTextTest, Parses)
         {u"abc", 0, 1},             {u"P", 43200000, 1},          {u"PM", 43200000, 1},
         {u"pause", 43200000, 1},    {u"PM 5", 43500000, 1},       {u" A9:30", 9000, 0},
         {u"A23:59:60", 0, 1},       {u"A9:30:3600", 37800000, 1}, {u"\uFF15", 0, 0},   // full-width 5: no digit
+        {u"5(tea", 18000000, 0},                                                        // a request without ")"
         {u"1\U0001F600" u"30", 5400000, 0},                                             // a pair is one separator
     };
     for (const auto& c : cases) {
