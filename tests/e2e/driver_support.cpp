@@ -1,33 +1,17 @@
-// End-to-end driver support: process control, window inspection, input, registry, screen
-// capture and the reporter.
 #include "driver_support.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 
 namespace e2e {
 
-// ---------------------------------------------------------------------------------------------
-// Reporter
+static int g_passed = 0, g_failed = 0;
 
-static int g_passed = 0;
-static int g_failed = 0;
-
-static void WriteOut(const std::string& text) {
-  fwrite(text.data(), 1, text.size(), stdout);
-  fflush(stdout);
+void Note(const std::string& text) {
+  std::printf("  note: %s\n", text.c_str());
+  std::fflush(stdout);
 }
-
-void Pass() { ++g_passed; }
-void Fail(const char* file, int line, const std::string& what) {
-  ++g_failed;
-  const char* base = file;
-  for (const char* p = file; *p; ++p)
-    if (*p == '/' || *p == '\\') base = p + 1;
-  WriteOut(Printf("  FAIL %s:%d: %s\n", base, line, what.c_str()));
-}
-void Note(const std::string& text) { WriteOut("  note: " + text + "\n"); }
 int PassedCount() { return g_passed; }
 int FailedCount() { return g_failed; }
 
@@ -39,19 +23,17 @@ std::string Utf8(const std::wstring& text) {
   return out;
 }
 
-std::wstring Quoted(const std::wstring& text) {
+std::string Q(const std::wstring& text) {
   std::wstring out = L"\"";
   for (wchar_t c : text) {
     if (c == L'\n') out += L"\\n";
-    else if (c == L'\r') out += L"\\r";
-    else if (c == L'\t') out += L"\\t";
-    else if (c < 0x20) {
+    else if (c < 0x20 || (c >= 0xD800 && c < 0xE000)) {
       wchar_t buf[8];
-      swprintf(buf, 8, L"\\x%02x", (unsigned)c);
+      swprintf(buf, 8, L"\\u%04x", (unsigned)c);
       out += buf;
     } else out += c;
   }
-  return out + L"\"";
+  return Utf8(out + L"\"");
 }
 
 std::string Printf(const char* format, ...) {
@@ -64,49 +46,38 @@ std::string Printf(const char* format, ...) {
 }
 
 bool CheckTrue(const char* file, int line, bool ok, const std::string& what) {
-  if (ok) Pass();
-  else Fail(file, line, what);
-  return ok;
+  if (ok) {
+    ++g_passed;
+    return true;
+  }
+  ++g_failed;
+  const char* base = file;
+  for (const char* p = file; *p; ++p)
+    if (*p == '/' || *p == '\\') base = p + 1;
+  std::printf("  FAIL %s:%d: %s\n", base, line, what.c_str());
+  std::fflush(stdout);
+  return false;
 }
 
 bool CheckEqInt(const char* file, int line, long long actual, long long expected, const char* what) {
-  if (actual == expected) {
-    Pass();
-    return true;
-  }
-  Fail(file, line, Printf("%s is %lld, expected %lld", what, actual, expected));
-  return false;
+  return CheckTrue(file, line, actual == expected, Printf("%s is %lld, expected %lld", what, actual, expected));
 }
 
 bool CheckEqText(const char* file, int line, const std::wstring& actual, const std::wstring& expected,
                  const char* what) {
-  if (actual == expected) {
-    Pass();
-    return true;
-  }
-  Fail(file, line, Printf("%s is %s, expected %s", what, Utf8(Quoted(actual)).c_str(), Utf8(Quoted(expected)).c_str()));
-  return false;
+  return CheckTrue(file, line, actual == expected,
+                   Printf("%s is %s, expected %s", what, Q(actual).c_str(), Q(expected).c_str()));
 }
-
-// ---------------------------------------------------------------------------------------------
-// Scenario registry
 
 std::vector<ScenarioInfo>& Scenarios() {
   static std::vector<ScenarioInfo> list;
   return list;
 }
 
-ScenarioRegistrar::ScenarioRegistrar(const char* name, ScenarioFn fn, const char* file) {
-  Scenarios().push_back({name, fn, file});
-}
-
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
-
-// ---------------------------------------------------------------------------------------------
-// Time
 
 uint64_t Now() { return GetTickCount64(); }
 void Pause(DWORD ms) { Sleep(ms); }
@@ -127,58 +98,46 @@ RegValue ReadValue(const wchar_t* name, const wchar_t* key) {
   RegValue v;
   HKEY h;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return v;
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExW(h, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+  DWORD size = 0;
+  if (RegQueryValueExW(h, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
     v.data.resize(size);
-    if (RegQueryValueExW(h, name, nullptr, &type, size ? v.data.data() : nullptr, &size) == ERROR_SUCCESS) {
-      v.exists = true;
-      v.type = type;
-      v.data.resize(size);
-    } else {
-      v.data.clear();
-    }
+    v.exists = RegQueryValueExW(h, name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS;
+    v.data.resize(v.exists ? size : 0);
   }
   RegCloseKey(h);
   return v;
 }
 
-bool WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size, const wchar_t* key) {
+bool WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
   HKEY h;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr))
     return false;
   bool ok = RegSetValueExW(h, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
   RegCloseKey(h);
   return ok;
 }
 
-void DeleteValue(const wchar_t* name, const wchar_t* key) {
+static void DeleteValueIn(const wchar_t* key, const wchar_t* name) {
   HKEY h;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
   RegDeleteValueW(h, name);
   RegCloseKey(h);
 }
 
-bool KeyExists(const wchar_t* key) {
-  HKEY h;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
-}
+void DeleteValue(const wchar_t* name) { DeleteValueIn(kSettingsKey, name); }
 
 void ClearSettingsKey() {
   HKEY h;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
-    // The key has values only; remove them, then the key itself.
-    for (;;) {
-      wchar_t name[256];
-      DWORD len = 256;
-      if (RegEnumValueW(h, 0, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      if (RegDeleteValueW(h, name) != ERROR_SUCCESS) break;
-    }
+    wchar_t name[256];
+    DWORD len = 256;
+    while (RegEnumValueW(h, 0, name, &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           RegDeleteValueW(h, name) == ERROR_SUCCESS)
+      len = 256;
     RegCloseKey(h);
     RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
   }
-  DeleteValue(L"Korvalinde", kRunOnceKey);
+  DeleteValueIn(kRunOnceKey, L"Korvalinde");
 }
 
 uint32_t LeU32(const std::vector<uint8_t>& d, size_t o) {
@@ -186,9 +145,7 @@ uint32_t LeU32(const std::vector<uint8_t>& d, size_t o) {
   return d[o] | (d[o + 1] << 8) | (d[o + 2] << 16) | ((uint32_t)d[o + 3] << 24);
 }
 
-uint64_t LeU64(const std::vector<uint8_t>& d, size_t o) {
-  return LeU32(d, o) | ((uint64_t)LeU32(d, o + 4) << 32);
-}
+uint64_t LeU64(const std::vector<uint8_t>& d, size_t o) { return LeU32(d, o) | ((uint64_t)LeU32(d, o + 4) << 32); }
 
 uint64_t LocalFileTimeNow() {
   SYSTEMTIME st;
@@ -213,13 +170,8 @@ std::wstring WindowText(HWND hwnd) {
   wchar_t buf[1024] = {};
   bool ok = false;
   LRESULT n = SendWithTimeout(hwnd, WM_GETTEXT, 1024, (LPARAM)buf, 2000, &ok);
-  if (!ok) {
-    // The owner is busy: fall back to the text the system keeps for the window.
-    n = GetWindowTextW(hwnd, buf, 1024);
-  }
-  if (n < 0) n = 0;
-  if (n > 1023) n = 1023;
-  return std::wstring(buf, buf + n);
+  if (!ok) n = GetWindowTextW(hwnd, buf, 1024);  // the owner is busy: the text the system keeps
+  return std::wstring(buf, buf + (n < 0 ? 0 : n > 1023 ? 1023 : n));
 }
 
 std::wstring ClassName(HWND hwnd) {
@@ -228,81 +180,49 @@ std::wstring ClassName(HWND hwnd) {
   return std::wstring(buf, buf + (n > 0 ? n : 0));
 }
 
-DWORD WindowProcessId(HWND hwnd) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  return pid;
-}
-
-RECT ScreenRect(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  return r;
-}
-
 namespace {
 struct EnumCtx {
   DWORD pid;
   const wchar_t* cls;
   const wchar_t* caption;
   bool visibleOnly;
-  std::vector<HWND>* out;
+  std::vector<HWND> out;
 };
 BOOL CALLBACK EnumTop(HWND hwnd, LPARAM lp) {
   auto* ctx = reinterpret_cast<EnumCtx*>(lp);
-  if (ctx->pid && WindowProcessId(hwnd) != ctx->pid) return TRUE;
-  if (ctx->visibleOnly && !IsWindowVisible(hwnd)) return TRUE;
-  if (ctx->cls && ClassName(hwnd) != ctx->cls) return TRUE;
-  if (ctx->caption) {
-    wchar_t buf[512] = {};
-    GetWindowTextW(hwnd, buf, 512);
-    if (lstrcmpW(buf, ctx->caption) != 0) return TRUE;
-  }
-  ctx->out->push_back(hwnd);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t caption[512] = {};
+  if (ctx->caption) GetWindowTextW(hwnd, caption, 512);
+  if ((!ctx->pid || pid == ctx->pid) && (!ctx->visibleOnly || IsWindowVisible(hwnd)) &&
+      ClassName(hwnd) == ctx->cls && (!ctx->caption || lstrcmpW(caption, ctx->caption) == 0))
+    ctx->out.push_back(hwnd);
   return TRUE;
 }
 }  // namespace
 
 std::vector<HWND> TopWindows(DWORD pid, const wchar_t* cls, const wchar_t* caption, bool visibleOnly) {
-  std::vector<HWND> out;
-  EnumCtx ctx{pid, cls, caption, visibleOnly, &out};
+  EnumCtx ctx{pid, cls, caption, visibleOnly, {}};
   EnumWindows(EnumTop, (LPARAM)&ctx);
-  return out;
+  return ctx.out;
 }
 
-namespace {
-BOOL CALLBACK EnumStaticText(HWND hwnd, LPARAM lp) {
-  auto* out = reinterpret_cast<std::wstring*>(lp);
-  std::wstring cls = ClassName(hwnd);
-  if (lstrcmpiW(cls.c_str(), L"Static") != 0) return TRUE;
-  std::wstring t = WindowText(hwnd);
-  if (!t.empty()) {
-    *out = t;
-    return FALSE;
-  }
-  return TRUE;
-}
-}  // namespace
-
-std::wstring MessageBoxText(HWND box) {
-  // The message text is the box's static control 0xFFFF; look for any static with text if the
-  // platform numbers it differently.
-  HWND text = GetDlgItem(box, 0xFFFF);
-  if (text) return WindowText(text);
-  std::wstring out;
-  EnumChildWindows(box, EnumStaticText, (LPARAM)&out);
-  return out;
-}
+std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
 
 void PressDialogButton(HWND dialog, int id) {
-  HWND button = GetDlgItem(dialog, id);
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
 bool SetControlText(HWND control, const std::wstring& text) {
   bool ok = false;
   SendWithTimeout(control, WM_SETTEXT, 0, (LPARAM)text.c_str(), 3000, &ok);
   return ok;
+}
+
+HWND ThreadActive(HWND window) {
+  GUITHREADINFO gi{};
+  gi.cbSize = sizeof gi;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gi) ? gi.hwndActive : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -319,36 +239,30 @@ static void KeyEvent(WORD vk, bool up) {
 }
 
 void PressKey(WORD vk, int modifiers) {
-  if (modifiers & kCtrl) KeyEvent(VK_CONTROL, false);
-  if (modifiers & kAlt) KeyEvent(VK_MENU, false);
-  if (modifiers & kShift) KeyEvent(VK_SHIFT, false);
+  const WORD mods[] = {VK_CONTROL, VK_MENU, VK_SHIFT};
+  for (int i = 0; i < 3; ++i)
+    if (modifiers & (1 << i)) KeyEvent(mods[i], false);
   KeyEvent(vk, false);
   KeyEvent(vk, true);
-  if (modifiers & kShift) KeyEvent(VK_SHIFT, true);
-  if (modifiers & kAlt) KeyEvent(VK_MENU, true);
-  if (modifiers & kCtrl) KeyEvent(VK_CONTROL, true);
+  for (int i = 2; i >= 0; --i)
+    if (modifiers & (1 << i)) KeyEvent(mods[i], true);
 }
 
 void ClickScreen(int x, int y) {
   const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   INPUT in[3] = {};
-  for (auto& i : in) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = (LONG)((x * 65535LL + (sw - 1) / 2) / (sw - 1));
-    i.mi.dy = (LONG)((y * 65535LL + (sh - 1) / 2) / (sh - 1));
+  const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 3; ++i) {
+    in[i].type = INPUT_MOUSE;
+    in[i].mi.dx = (LONG)((x * 65535LL + (sw - 1) / 2) / (sw - 1));
+    in[i].mi.dy = (LONG)((y * 65535LL + (sh - 1) / 2) / (sh - 1));
+    in[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
   }
-  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-  in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
   SendInput(3, in, sizeof(INPUT));
   Sleep(30);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Metrics
-
 Metrics DefaultFontMetrics() {
-  // A device context with its default font, as the main window measures its own.
   Metrics m;
   HDC dc = GetDC(nullptr);
   TEXTMETRICW tm{};
@@ -361,57 +275,44 @@ Metrics DefaultFontMetrics() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Capture and PNG
+// Screen capture and PNG
 
 COLORREF Capture::Pixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
-  uint32_t p = bgr[(size_t)y * width + x];
+  uint32_t p = rgb[(size_t)y * width + x];
   return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
 std::string Rgb(COLORREF c) {
-  if (c == CLR_INVALID) return "(outside)";
-  return Printf("RGB(%d,%d,%d)", GetRValue(c), GetGValue(c), GetBValue(c));
+  return c == CLR_INVALID ? "(outside)" : Printf("RGB(%d,%d,%d)", GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
 Capture CaptureScreenRect(const RECT& r) {
   Capture c;
-  c.screen = r;
-  c.width = r.right - r.left;
-  c.height = r.bottom - r.top;
-  if (c.width <= 0 || c.height <= 0) {
-    c.width = c.height = 0;
-    return c;
-  }
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return c;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = c.width;
-  bi.bmiHeader.biHeight = -c.height;  // top-down
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bmp && bits) {
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, c.width, c.height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
     GdiFlush();
     const uint32_t* px = static_cast<const uint32_t*>(bits);
-    c.bgr.assign(px, px + (size_t)c.width * c.height);
-    for (auto& p : c.bgr) p &= 0x00FFFFFF;
+    c.rgb.assign(px, px + (size_t)w * h);
+    for (auto& p : c.rgb) p &= 0x00FFFFFF;
+    c.width = w;
+    c.height = h;
     SelectObject(mem, old);
-  } else {
-    c.width = c.height = 0;
   }
   if (bmp) DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
   return c;
 }
-
-Capture CaptureWindow(HWND hwnd) { return CaptureScreenRect(ScreenRect(hwnd)); }
 
 Capture CaptureClient(HWND hwnd) {
   RECT r{};
@@ -421,27 +322,17 @@ Capture CaptureClient(HWND hwnd) {
 }
 
 namespace {
-uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
-  static uint32_t table[256];
-  static bool ready = false;
-  if (!ready) {
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      table[i] = c;
-    }
-    ready = true;
+uint32_t Crc32(const uint8_t* p, size_t n) {
+  uint32_t crc = ~0u;
+  for (size_t i = 0; i < n; ++i) {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
   }
-  crc = ~crc;
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
   return ~crc;
 }
 
 void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(v >> 24);
-  out.push_back(v >> 16);
-  out.push_back(v >> 8);
-  out.push_back(v);
+  for (int s = 24; s >= 0; s -= 8) out.push_back((uint8_t)(v >> s));
 }
 
 void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
@@ -452,78 +343,71 @@ void Chunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_
   PutBe32(out, Crc32(out.data() + start, out.size() - start));
 }
 
-std::wstring ShotDir() {
-  wchar_t buf[MAX_PATH] = {};
-  DWORD n = GetEnvironmentVariableW(L"KORVALINDE_SHOTS", buf, MAX_PATH);
-  std::wstring dir = (n > 0 && n < MAX_PATH) ? std::wstring(buf) : std::wstring(L"screenshots");
-  // A Unix path from the shell: Wine maps the file system root to drive Z:.
-  if (!dir.empty() && dir[0] == L'/') dir = L"Z:" + dir;
-  return dir;
-}
-
-void MakeDirs(const std::wstring& dir) {
-  for (size_t i = 3; i <= dir.size(); ++i)
-    if (i == dir.size() || dir[i] == L'\\' || dir[i] == L'/') CreateDirectoryW(dir.substr(0, i).c_str(), nullptr);
-}
-}  // namespace
-
-bool SavePng(const Capture& c, const std::string& name) {
-  if (c.width <= 0 || c.height <= 0) return false;
-  // Raw scanlines (filter 0, RGB), stored in uncompressed deflate blocks.
+// An RGB PNG with stored (uncompressed) deflate blocks.
+std::vector<uint8_t> EncodePng(const Capture& c) {
   std::vector<uint8_t> raw;
-  raw.reserve((size_t)c.height * (c.width * 3 + 1));
   for (int y = 0; y < c.height; ++y) {
     raw.push_back(0);
     for (int x = 0; x < c.width; ++x) {
-      uint32_t p = c.bgr[(size_t)y * c.width + x];
-      raw.push_back((p >> 16) & 0xFF);
-      raw.push_back((p >> 8) & 0xFF);
-      raw.push_back(p & 0xFF);
+      uint32_t p = c.rgb[(size_t)y * c.width + x];
+      raw.insert(raw.end(), {(uint8_t)(p >> 16), (uint8_t)(p >> 8), (uint8_t)p});
     }
   }
   std::vector<uint8_t> z = {0x78, 0x01};
-  size_t pos = 0;
-  do {
-    size_t n = raw.size() - pos;
-    if (n > 65535) n = 65535;
-    bool last = pos + n == raw.size();
-    z.push_back(last ? 1 : 0);
-    z.push_back(n & 0xFF);
-    z.push_back(n >> 8);
-    z.push_back(~n & 0xFF);
-    z.push_back((~n >> 8) & 0xFF);
+  for (size_t pos = 0; pos < raw.size();) {
+    size_t n = std::min<size_t>(raw.size() - pos, 65535);
+    z.insert(z.end(), {(uint8_t)(pos + n == raw.size()), (uint8_t)n, (uint8_t)(n >> 8), (uint8_t)~n,
+                       (uint8_t)(~n >> 8)});
     z.insert(z.end(), raw.begin() + pos, raw.begin() + pos + n);
     pos += n;
-  } while (pos < raw.size());
+  }
   uint32_t a = 1, b = 0;
   for (uint8_t v : raw) {
     a = (a + v) % 65521;
     b = (b + a) % 65521;
   }
   PutBe32(z, (b << 16) | a);
-
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> ihdr;
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, ihdr;
   PutBe32(ihdr, c.width);
   PutBe32(ihdr, c.height);
   ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
   Chunk(png, "IHDR", ihdr);
   Chunk(png, "IDAT", z);
   Chunk(png, "IEND", {});
+  return png;
+}
 
-  std::wstring dir = ShotDir();
-  MakeDirs(dir);
+std::wstring EnvPath(const wchar_t* name, const wchar_t* fallback) {
+  wchar_t buf[MAX_PATH] = {};
+  DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH);
+  std::wstring path = (n > 0 && n < MAX_PATH) ? buf : fallback;
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;  // a Unix path: Wine's drive Z:
+  for (auto& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+}  // namespace
+
+void Shot(HWND owner, HWND shown, const std::string& name) {
+  Pause(650);
+  RedrawWindow(owner, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  if (shown && shown != owner)
+    RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  SendWithTimeout(owner, WM_NULL, 0, 0);
+  Pause(150);
+  RECT r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (shown) GetWindowRect(shown, &r);
+  Capture c = CaptureScreenRect(r);
+  std::wstring dir = EnvPath(L"KORVALINDE_SHOTS", L"screenshots");
+  for (size_t i = 3; i <= dir.size(); ++i)
+    if (i == dir.size() || dir[i] == L'\\') CreateDirectoryW(dir.substr(0, i).c_str(), nullptr);
   std::wstring path = dir + L"\\" + std::wstring(name.begin(), name.end()) + L".png";
+  std::vector<uint8_t> png = EncodePng(c);
   HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) {
-    Note("cannot write " + Utf8(path));
-    return false;
-  }
   DWORD written = 0;
-  bool ok = WriteFile(f, png.data(), (DWORD)png.size(), &written, nullptr) && written == png.size();
-  CloseHandle(f);
-  if (ok) Note("screenshot " + Utf8(path));
-  return ok;
+  bool ok = c.width > 0 && f != INVALID_HANDLE_VALUE && WriteFile(f, png.data(), (DWORD)png.size(), &written, nullptr);
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  Note((ok ? "screenshot " : "cannot write ") + Utf8(path));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -536,12 +420,10 @@ Decoy::Decoy() {
 }
 
 Decoy::~Decoy() {
-  if (thread_) {
-    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    WaitForSingleObject(thread_, 3000);
-    CloseHandle(thread_);
-  }
-  if (ready_) CloseHandle(ready_);
+  PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+  WaitForSingleObject(thread_, 3000);
+  CloseHandle(thread_);
+  CloseHandle(ready_);
 }
 
 DWORD WINAPI Decoy::Thread(LPVOID p) {
@@ -566,105 +448,78 @@ DWORD WINAPI Decoy::Thread(LPVOID p) {
 
 bool Decoy::TakeForeground() {
   SetForegroundWindow(hwnd_);
-  if (GetForegroundWindow() != hwnd_) {
-    RECT r = ScreenRect(hwnd_);
-    ClickScreen((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  if (!WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 300)) {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    ClickScreen((r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 1);
   }
-  return WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 1000);
+  return WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 1500);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The program under test
 
-std::wstring ExePath() {
-  wchar_t buf[MAX_PATH] = {};
-  DWORD n = GetEnvironmentVariableW(L"KORVALINDE_EXE", buf, MAX_PATH);
-  std::wstring path = (n > 0 && n < MAX_PATH) ? std::wstring(buf) : std::wstring(L"Korvalinde.exe");
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  for (auto& c : path)
-    if (c == L'/') c = L'\\';
-  return path;
-}
-
-static std::wstring CommandLine(const std::wstring& exe, const std::vector<std::wstring>& args) {
+static bool Launch(const std::vector<std::wstring>& args, PROCESS_INFORMATION* pi) {
+  const std::wstring exe = EnvPath(L"KORVALINDE_EXE", L"Korvalinde.exe");
   std::wstring cmd = L"\"" + exe + L"\"";
   for (const auto& a : args) {
     cmd += L" \"";
-    for (wchar_t c : a) {
-      if (c == L'"') cmd += L'\\';
-      cmd += c;
-    }
+    for (wchar_t c : a) cmd += c == L'"' ? std::wstring(L"\\\"") : std::wstring(1, c);
     cmd += L"\"";
   }
-  return cmd;
-}
-
-static HWND FindMainOf(DWORD pid) {
-  for (HWND h : TopWindows(pid, kMainClass)) return h;
-  return nullptr;
-}
-
-App::~App() {
-  if (Running()) Kill();
-  if (pi_.hProcess) CloseHandle(pi_.hProcess);
-  if (pi_.hThread) CloseHandle(pi_.hThread);
-}
-
-bool App::Start(const std::vector<std::wstring>& args, DWORD timeoutMs) {
-  const std::wstring exe = ExePath();
-  std::wstring cmd = CommandLine(exe, args);
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
-    Note(Printf("CreateProcessW(%s) failed with error %lu", Utf8(exe).c_str(), GetLastError()));
-    return false;
-  }
-  const DWORD pid = pi_.dwProcessId;
-  WaitFor([&] {
-    hwnd_ = FindMainOf(pid);
-    return hwnd_ != nullptr || !Running();
-  }, timeoutMs);
-  if (!hwnd_) return false;
-  // The window exists; let it finish its first layout and paint.
-  WaitForInputIdle(pi_.hProcess, 2000);
-  Sleep(100);
-  return true;
+  if (CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi)) return true;
+  Note(Printf("CreateProcessW(%s) failed with error %lu", Utf8(exe).c_str(), GetLastError()));
+  return false;
 }
 
-long App::RunSecondInstance(const std::vector<std::wstring>& args, DWORD timeoutMs) {
-  const std::wstring exe = ExePath();
-  std::wstring cmd = CommandLine(exe, args);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  long code = -1;
-  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-    DWORD c = 0;
-    GetExitCodeProcess(pi.hProcess, &c);
-    code = (long)c;
-  } else {
-    TerminateProcess(pi.hProcess, 99);
-    WaitForSingleObject(pi.hProcess, 2000);
-  }
+static DWORD WaitChild(PROCESS_INFORMATION& pi, DWORD timeoutMs, DWORD failCode) {
+  DWORD code = failCode;
+  if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  else TerminateProcess(pi.hProcess, failCode);
+  WaitForSingleObject(pi.hProcess, 2000);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   return code;
 }
 
+App::~App() {
+  Kill();
+  if (pi_.hProcess) CloseHandle(pi_.hProcess);
+  if (pi_.hThread) CloseHandle(pi_.hThread);
+}
+
+bool App::Start(const std::vector<std::wstring>& args, DWORD timeoutMs) {
+  if (!Launch(args, &pi_)) return false;
+  WaitFor([&] {
+    auto list = TopWindows(Pid(), kMainClass);
+    hwnd_ = list.empty() ? nullptr : list.front();
+    return hwnd_ != nullptr || !Running();
+  }, timeoutMs);
+  if (!hwnd_) return false;
+  WaitForInputIdle(pi_.hProcess, 2000);
+  Sleep(100);
+  return true;
+}
+
+long App::RunSecondInstance(const std::vector<std::wstring>& args) {
+  PROCESS_INFORMATION pi{};
+  return Launch(args, &pi) ? (long)WaitChild(pi, 8000, (DWORD)-1) : -1;
+}
+
 bool App::Running() const { return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
 
 bool App::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
-  if (!pi_.hProcess) return true;
   if (WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
   if (exitCode) GetExitCodeProcess(pi_.hProcess, exitCode);
   return true;
 }
 
-bool App::Close(DWORD timeoutMs) {
+bool App::Close() {
   if (!Running()) return true;
   PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-  return WaitExit(timeoutMs);
+  return WaitExit(5000);
 }
 
 void App::Kill() {
@@ -673,28 +528,22 @@ void App::Kill() {
   WaitForSingleObject(pi_.hProcess, 3000);
 }
 
-HWND App::Control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
-std::wstring App::Text(int id) const { return WindowText(Control(id)); }
 bool App::Enabled(int id) const {
   HWND c = Control(id);
   return c && IsWindowEnabled(c);
 }
-bool App::Visible(int id) const {
-  HWND c = Control(id);
-  return c && IsWindowVisible(c);
-}
+
 int App::CheckState(int id) const {
   HWND c = Control(id);
-  if (!c) return -1;
-  return (int)SendWithTimeout(c, BM_GETCHECK, 0, 0);
+  return c ? (int)SendWithTimeout(c, BM_GETCHECK, 0, 0) : -1;
 }
 
 RECT App::ControlClientRect(int id) const {
   RECT r{};
-  HWND c = Control(id);
-  if (!c) return r;
-  GetWindowRect(c, &r);
-  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+  if (HWND c = Control(id)) {
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+  }
   return r;
 }
 
@@ -704,16 +553,17 @@ RECT App::ClientRect() const {
   return r;
 }
 
-RECT App::WindowRect() const { return ScreenRect(hwnd_); }
+RECT App::WindowRect() const {
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  return r;
+}
 
 int App::RowCount() const {
   int n = 0;
-  for (int i = 0; i < kMaxRows; ++i)
-    if (Exists(ID_ROW_LABEL + i)) ++n;
+  for (int i = 0; i <= kMaxRows; ++i) n += Exists(ID_ROW_LABEL + i);
   return n;
 }
-
-LONG_PTR App::ExStyle() const { return GetWindowLongPtrW(hwnd_, GWL_EXSTYLE); }
 
 void App::Command(int id) { PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Control(id)); }
 
@@ -723,19 +573,15 @@ bool App::AddRequest(const std::wstring& text) {
   return ok;
 }
 
-void App::Focus() {
-  if (GetForegroundWindow() == hwnd_) return;
-  SetForegroundWindow(hwnd_);
-  if (GetForegroundWindow() != hwnd_) {
-    // Not given: click the caption as a user would.
-    RECT r = WindowRect();
-    ClickScreen((r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 1);
-  }
-  WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 1000);
-}
-
 void App::Key(WORD vk, int modifiers) {
-  Focus();
+  if (GetForegroundWindow() != hwnd_) {
+    SetForegroundWindow(hwnd_);
+    if (GetForegroundWindow() != hwnd_) {  // not given: click the caption as a user would
+      RECT r = WindowRect();
+      ClickScreen((r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 1);
+    }
+    WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 1000);
+  }
   PressKey(vk, modifiers);
   Sleep(60);
 }
@@ -762,15 +608,27 @@ void EndStrayInstances() {
     auto list = TopWindows(0, kMainClass, nullptr, false);
     if (list.empty()) return;
     for (HWND h : list) {
-      DWORD pid = WindowProcessId(h);
-      HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-      if (p) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(h, &pid);
+      if (HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
         TerminateProcess(p, 99);
         WaitForSingleObject(p, 3000);
         CloseHandle(p);
       }
     }
   }
+}
+
+DWORD SendNullRequest(HWND target) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring cmd = L"\"" + std::wstring(self) + L"\" --send-null-request " +
+                     std::to_wstring((unsigned long long)(uintptr_t)target);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(self, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 97;
+  return WaitChild(pi, 8000, 98);
 }
 
 }  // namespace e2e
