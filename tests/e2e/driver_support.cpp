@@ -262,6 +262,17 @@ void ClickScreen(int x, int y) {
   Sleep(30);
 }
 
+bool BringForeground(HWND window) {
+  if (GetForegroundWindow() == window) return true;
+  SetForegroundWindow(window);
+  if (!WaitFor([&] { return GetForegroundWindow() == window; }, 300)) {  // not given: click the caption
+    RECT r{};
+    GetWindowRect(window, &r);
+    ClickScreen((r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 1);
+  }
+  return WaitFor([&] { return GetForegroundWindow() == window; }, 1500);
+}
+
 Metrics DefaultFontMetrics() {
   Metrics m;
   HDC dc = GetDC(nullptr);
@@ -446,15 +457,7 @@ DWORD WINAPI Decoy::Thread(LPVOID p) {
   return 0;
 }
 
-bool Decoy::TakeForeground() {
-  SetForegroundWindow(hwnd_);
-  if (!WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 300)) {
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    ClickScreen((r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 1);
-  }
-  return WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 1500);
-}
+bool Decoy::TakeForeground() { return BringForeground(hwnd_); }
 
 // ---------------------------------------------------------------------------------------------
 // The program under test
@@ -574,14 +577,7 @@ bool App::AddRequest(const std::wstring& text) {
 }
 
 void App::Key(WORD vk, int modifiers) {
-  if (GetForegroundWindow() != hwnd_) {
-    SetForegroundWindow(hwnd_);
-    if (GetForegroundWindow() != hwnd_) {  // not given: click the caption as a user would
-      RECT r = WindowRect();
-      ClickScreen((r.left + r.right) / 2, r.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 1);
-    }
-    WaitFor([&] { return GetForegroundWindow() == hwnd_; }, 1000);
-  }
+  BringForeground(hwnd_);
   PressKey(vk, modifiers);
   Sleep(60);
 }

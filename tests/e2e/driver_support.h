@@ -100,6 +100,7 @@ HWND ThreadActive(HWND window);  // the active window of the thread that owns `w
 enum Modifier { kNone = 0, kCtrl = 1, kAlt = 2, kShift = 4 };
 void PressKey(WORD vk, int modifiers = kNone);
 void ClickScreen(int x, int y);
+bool BringForeground(HWND window);  // as a user would: asked for, else a click on the caption
 
 struct Metrics {
   int lineHeight = 0;

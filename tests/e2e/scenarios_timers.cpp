@@ -235,6 +235,7 @@ E2E_SCENARIO(modal_holds_ticks) {
   App app;
   START(app);
   ADD_TIMER(app, L"0:0:3", 1);
+  REQUIRE(WaitPrefix(app, ID_ROW_TIME, L" 0:00:0"), "the row shows its time");
   HWND dlg = OpenTimerDialog(app);
   const uint64_t end = Now() + 5000;
   bool notice = false, frozen = true;
