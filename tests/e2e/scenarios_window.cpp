@@ -94,7 +94,12 @@ E2E_SCENARIO(window_settings_kept) {
     REQUIRE(app.Close(), "closes");
   }
   CHECK(IsBinary32(L"TopMost", 0), "TopMost saved as REG_BINARY 0");
+  // A position on a monitor that is gone opens the window at the top-left corner.
+  int32_t lost[2] = {-30000, 40000};
+  REQUIRE(WriteValue(L"Position", REG_BINARY, lost, sizeof(lost)), "an unreachable Position written");
   App app;
   START(app);
   CHECK((app.ExStyle() & WS_EX_TOPMOST) == 0, "normal at the third start");
+  RECT r = app.WindowRect();
+  CHECK(r.left == 0 && r.top == 0, "a position on no monitor falls back to (0,0): " + RectText(r));
 }
