@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 #include <vector>
+#include <gtest/gtest.h>
+#include "fake_platform.h"
 #include "registry.h"
 
 struct FakeRegistryValue {
@@ -28,3 +30,16 @@ extern FakeRegistryState FakeRegistry;
 void ResetFakeRegistry();
 // The stored value, or null when the key or the value is missing.
 const FakeRegistryValue* RawValue(const std::u16string& keyPath, const std::u16string& name);
+
+// A store test: platform and registry start fresh, and every key that was opened or created
+// is closed again by the end.
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { EXPECT_TRUE(FakeRegistry.Open.empty()); }
+    virtual void Reset()
+    {
+        ResetFakePlatform();
+        ResetFakeRegistry();
+    }
+};

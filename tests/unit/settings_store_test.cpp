@@ -12,17 +12,7 @@ namespace {
 const std::u16string Key = u"Software\\Brelwix\\Korvalinde";
 const std::u16string RunOnceKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
-class SettingsStore : public ::testing::Test {
-protected:
-    void SetUp() override { Reset(); }
-    // Every key that was opened or created is closed again.
-    void TearDown() override { EXPECT_TRUE(FakeRegistry.Open.empty()); }
-    static void Reset()
-    {
-        ResetFakePlatform();
-        ResetFakeRegistry();
-    }
-};
+class SettingsStore : public RegistryTest {};
 
 TEST_F(SettingsStore, FirstStartKeepsTheDefaultsAndCreatesNothing)
 {

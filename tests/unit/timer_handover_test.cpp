@@ -48,14 +48,11 @@ void ExpectRecord(const TimerRecord& expected, const TimerRecord& actual)
     EXPECT_EQ(0, std::memcmp(expected.Name, actual.Name, sizeof actual.Name));   // zeros behind the name
 }
 
-class TimerHandover : public ::testing::Test {
+class TimerHandover : public RegistryTest {
 protected:
-    void SetUp() override { Reset(); }
-    void TearDown() override { EXPECT_TRUE(FakeRegistry.Open.empty()); }
-    static void Reset()
+    void Reset() override
     {
-        ResetFakePlatform();
-        ResetFakeRegistry();
+        RegistryTest::Reset();
         Fake.LocalFileTime = Now;
     }
     // A new start at the local time later: memory gone, the registry kept.
