@@ -14,6 +14,7 @@ const int HISTORY_NAME_UNITS = 11;    // 10 units and the terminator: 22 bytes i
 const int MAX_NAME_LENGTH = 10;
 const int TIME_TEXT_UNITS = 256;      // a time text of at most 255 units and its terminator
 const int TIME_TEXT_BUFFER_UNITS = 32;
+const int ROW_TEXT_UNITS = 16;        // the longest row text, "*234:05:06" or a name, and room to spare
 
 struct TimerRecord {
     uint64_t Preset;       // the value the user set: duration, or ms since local midnight
@@ -39,9 +40,9 @@ struct WindowPosition {
 };
 
 // NoticeState bits
-const uint32_t TickBusy = 0x1;
-const uint32_t NoticeShown = 0x2;
-const uint32_t NoticeReplacing = 0x4;
+const uint32_t TICK_BUSY = 0x1;          // a tick is counting and has not reached its notice stage
+const uint32_t NOTICE_SHOWN = 0x2;       // a time-up notice is open
+const uint32_t NOTICE_REPLACING = 0x4;   // a tick is closing the open notice to replace it
 
 struct AppState {
     // timer engine
@@ -63,7 +64,9 @@ struct AppState {
     void* Instance;                                 // HINSTANCE of the program's module
     WindowHandle MainWindow;
     int32_t ModalOpen;
-    uintptr_t WindowTimerId;
+    uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
+    int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
+    char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows
     ImeContext SavedImeContext;                     // the main window's own input context
     ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
     int32_t EditIndex;

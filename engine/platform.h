@@ -1,10 +1,8 @@
 // The engine's and the store's only way to the platform: the clock, the local time,
-// character stepping and case, the module path, and the window operations of the tick.
-// The Win32 build implements these with the real calls (ui/platform_win32.cpp); the
-// native unit tests with fakes (tests/fakes/fake_platform.cpp).
+// character stepping and case, and the module path. The Win32 build implements these with
+// the real calls (ui/platform_win32.cpp); the native unit tests with a fake clock.
 #pragma once
 #include <cstdint>
-#include "app_state.h"
 
 struct LocalClockTime {
     int Hour;
@@ -29,23 +27,3 @@ const char16_t* PlatformNextChar(const char16_t* position);
 const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* position);
 // GetModuleFileNameW of the program: units written (without terminator), 0 on failure.
 int PlatformModuleFileName(char16_t* buffer, int room);
-
-// Window operations of the tick and of BringToFront.
-void PlatformSetRowText(WindowHandle window, int controlId, const char16_t* text);
-WindowHandle PlatformForegroundWindow();
-int PlatformIsChild(WindowHandle parent, WindowHandle window);
-void PlatformInvalidateAll(WindowHandle window);                   // InvalidateRect(window, NULL, TRUE)
-WindowHandle PlatformLastActivePopup(WindowHandle window);
-int PlatformWindowCaption(WindowHandle window, char16_t* buffer, int room);
-void PlatformSendCancel(WindowHandle popup);                        // WM_COMMAND IDCANCEL
-void PlatformSleep(unsigned milliseconds);
-void PlatformShowNotice(WindowHandle owner, const char16_t* text);  // the modal "TimeUp" box
-uint32_t PlatformCurrentThreadId();
-uint32_t PlatformWindowThreadId(WindowHandle window);
-void PlatformAttachThreadInput(uint32_t from, uint32_t to, int attach);
-void PlatformSetForegroundWindow(WindowHandle window);
-void PlatformSetActiveWindow(WindowHandle window);
-
-// Rebuilds the rows of the main window after the table changed (ui/timer_rows.cpp;
-// a fake in the native tests).
-void BuildTimerRows(WindowHandle window);

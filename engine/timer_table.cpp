@@ -94,6 +94,14 @@ uint64_t TimeToGo(uint64_t clockTime)
     return clockTime - now;
 }
 
+uint64_t TimeLeftNow(const TimerRecord* record)
+{
+    if (record->Remaining == 0 || record->Suspended != 0)
+        return record->Remaining;
+    uint64_t sinceTick = PlatformTickCount() - App.LastTick;
+    return record->Remaining > sinceTick ? record->Remaining - sinceTick : 1;
+}
+
 const char16_t* TimerLabel(const TimerRecord* record)
 {
     if (record->Name[0] != 0)

@@ -16,5 +16,8 @@ int ToggleSuspend(int index);
 int CompactExpired();
 // Milliseconds from the local time now to the next occurrence of a time of day.
 uint64_t TimeToGo(uint64_t clockTime);
+// The time a timer has left now: for a running timer Remaining less the time since
+// LastTick, which the next tick takes off (at least 1 ms while it runs); else Remaining.
+uint64_t TimeLeftNow(const TimerRecord* record);
 // The label of a timer: its Name, else FormatTimeText of its Preset (in App.TimeTextBuffer).
 const char16_t* TimerLabel(const TimerRecord* record);

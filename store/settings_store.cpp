@@ -1,46 +1,71 @@
 // The settings key: the window settings, the hot key, remember-at-shutdown and the name
 // history, loaded once at start-up and written back at the end of the run.
 #include "settings_store.h"
-#include <cstring>
 #include "app_state.h"
 #include "byte_order.h"
-#include "registry.h"
+#include "store_internal.h"
 #include "text16.h"
-#include "timer_handover.h"
 
-const char16_t SettingsKeyPath[] = u"Software\\Brelwix\\Korvalinde";
+const char16_t SETTINGS_KEY_PATH[] = u"Software\\Brelwix\\Korvalinde";
 
 static const int HISTORY_VALUE_BYTES = HISTORY_NAME_UNITS * 2;   // 22
-static const int VALUE_NAME_UNITS = 16;
 
-// "History" + i, as "History%d" makes it.
-static void MakeHistoryName(char16_t* name, int index)
+void MakeValueName(char16_t (&name)[VALUE_NAME_UNITS], const char16_t* prefix, int index)
 {
-    TextCopy(name, VALUE_NAME_UNITS, u"History");
+    TextCopy(name, VALUE_NAME_UNITS, prefix);
     TextAppendNumber(name, VALUE_NAME_UNITS, static_cast<uint64_t>(index), 0, 1);
 }
 
-// Reads a value of at most `size` bytes over the little-endian image of a field. The read
-// goes to a scratch buffer first: a failed read may leave anything in its buffer, and a
-// shorter value must replace only the first bytes of the field.
-static void ReadFieldImage(RegistryKey key, const char16_t* name, uint8_t* image, uint32_t size)
+uint64_t ReadStoredInteger(RegistryKey key, const char16_t* name, uint64_t current, uint32_t size)
 {
+    // The read goes to a scratch buffer: a failed read may leave anything in its buffer.
+    uint8_t bytes[8];
+    PutLE64(bytes, current);
     uint8_t scratch[8];
     uint32_t got = size;
-    if (RegistryQueryValue(key, name, scratch, &got) && got <= size)
-        memcpy(image, scratch, got);
+    if (size <= sizeof scratch && RegistryQueryValue(key, name, scratch, &got) && got <= size)
+        for (uint32_t i = 0; i < got; ++i)
+            bytes[i] = scratch[i];
+    uint64_t value = GetLE64(bytes);
+    return size < 8 ? value & ((uint64_t(1) << (8 * size)) - 1) : value;
+}
+
+void WriteStoredInteger(RegistryKey key, const char16_t* name, uint32_t type, uint64_t value, uint32_t size)
+{
+    uint8_t bytes[8];
+    PutLE64(bytes, value);
+    RegistrySetValue(key, name, type, bytes, size <= sizeof bytes ? size : sizeof bytes);
+}
+
+void WriteStoredText(RegistryKey key, const char16_t* name, const char16_t* text, int maxUnits)
+{
+    uint8_t bytes[(TEXT_VALUE_UNITS + 1) * 2] = {};
+    int length = 0;
+    // Bounded by maxUnits, so a slot without its terminator cannot run on.
+    while (length < maxUnits && length < TEXT_VALUE_UNITS && text[length] != 0) {
+        PutLE16(bytes + 2 * length, text[length]);
+        ++length;
+    }
+    RegistrySetValue(key, name, RegistryTypeString, bytes, static_cast<uint32_t>((length + 1) * 2));
+}
+
+static uint64_t PackPosition()
+{
+    return static_cast<uint32_t>(App.Position.X) | static_cast<uint64_t>(static_cast<uint32_t>(App.Position.Y)) << 32;
 }
 
 static void LoadHistory(RegistryKey key)
 {
     char16_t name[VALUE_NAME_UNITS];
     for (int i = 0; i < MAX_HISTORY; ++i) {
-        MakeHistoryName(name, i);
+        MakeValueName(name, u"History", i);
         uint8_t bytes[HISTORY_VALUE_BYTES] = {};
         uint32_t size = HISTORY_VALUE_BYTES;
         if (!RegistryQueryValue(key, name, bytes, &size) || size > HISTORY_VALUE_BYTES)
             continue;   // missing or over-long: the next names close up the gap
-        memset(bytes + size, 0, HISTORY_VALUE_BYTES - size);
+        // Zeros behind a short value, whatever the read left there.
+        for (uint32_t b = size; b < HISTORY_VALUE_BYTES; ++b)
+            bytes[b] = 0;
         char16_t* slot = App.History.Entries[App.History.Count];
         for (int u = 0; u < HISTORY_NAME_UNITS; ++u)
             slot[u] = static_cast<char16_t>(GetLE16(bytes + 2 * u));
@@ -54,31 +79,18 @@ void LoadSettings()
 {
     App.History.Count = 0;
     RegistryKey key = nullptr;
-    if (!RegistryOpenKey(SettingsKeyPath, RegistryAllAccess, &key))
+    if (!RegistryOpenKey(SETTINGS_KEY_PATH, RegistryAllAccess, &key))
         return;   // first start: every setting keeps its zero default
 
-    uint8_t image[8];
-    PutLE32(image, static_cast<uint32_t>(App.Position.X));
-    PutLE32(image + 4, static_cast<uint32_t>(App.Position.Y));
-    ReadFieldImage(key, u"Position", image, 8);
-    App.Position.X = static_cast<int32_t>(GetLE32(image));
-    App.Position.Y = static_cast<int32_t>(GetLE32(image + 4));
-
-    PutLE32(image, static_cast<uint32_t>(App.Mute));
-    ReadFieldImage(key, u"Mute", image, 4);
-    App.Mute = static_cast<int32_t>(GetLE32(image));
-
-    PutLE32(image, static_cast<uint32_t>(App.TopMost));
-    ReadFieldImage(key, u"TopMost", image, 4);
-    App.TopMost = static_cast<int32_t>(GetLE32(image));
-
-    PutLE16(image, App.HotKey);
-    ReadFieldImage(key, u"HotKey", image, 2);
-    App.HotKey = GetLE16(image);
-
-    PutLE32(image, static_cast<uint32_t>(App.RememberAtShutdown));
-    ReadFieldImage(key, u"SuspendEnd", image, 4);
-    App.RememberAtShutdown = static_cast<int32_t>(GetLE32(image));
+    // Position is one 8-byte value: X in the low half, Y in the high half.
+    uint64_t position = ReadStoredInteger(key, u"Position", PackPosition(), 8);
+    App.Position.X = static_cast<int32_t>(static_cast<uint32_t>(position));
+    App.Position.Y = static_cast<int32_t>(static_cast<uint32_t>(position >> 32));
+    App.Mute = static_cast<int32_t>(ReadStoredInteger(key, u"Mute", static_cast<uint32_t>(App.Mute), 4));
+    App.TopMost = static_cast<int32_t>(ReadStoredInteger(key, u"TopMost", static_cast<uint32_t>(App.TopMost), 4));
+    App.HotKey = static_cast<uint16_t>(ReadStoredInteger(key, u"HotKey", App.HotKey, 2));
+    App.RememberAtShutdown = static_cast<int32_t>(
+        ReadStoredInteger(key, u"SuspendEnd", static_cast<uint32_t>(App.RememberAtShutdown), 4));
 
     LoadHistory(key);
     RestoreTimers(key);
@@ -88,34 +100,20 @@ void LoadSettings()
 void SaveSettings()
 {
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SettingsKeyPath, RegistryAllAccess, &key))
+    if (!RegistryCreateKey(SETTINGS_KEY_PATH, RegistryAllAccess, &key))
         return;
 
-    uint8_t bytes[8];
-    PutLE32(bytes, static_cast<uint32_t>(App.Position.X));
-    PutLE32(bytes + 4, static_cast<uint32_t>(App.Position.Y));
-    RegistrySetValue(key, u"Position", RegistryTypeBinary, bytes, 8);
-    PutLE32(bytes, static_cast<uint32_t>(App.Mute));
-    RegistrySetValue(key, u"Mute", RegistryTypeBinary, bytes, 4);
-    PutLE32(bytes, static_cast<uint32_t>(App.TopMost));
-    RegistrySetValue(key, u"TopMost", RegistryTypeBinary, bytes, 4);
+    WriteStoredInteger(key, u"Position", RegistryTypeBinary, PackPosition(), 8);
+    WriteStoredInteger(key, u"Mute", RegistryTypeBinary, static_cast<uint32_t>(App.Mute), 4);
+    WriteStoredInteger(key, u"TopMost", RegistryTypeBinary, static_cast<uint32_t>(App.TopMost), 4);
 
     char16_t name[VALUE_NAME_UNITS];
     for (int i = 0; i < MAX_HISTORY; ++i) {
-        MakeHistoryName(name, i);
-        if (i >= App.History.Count) {
+        MakeValueName(name, u"History", i);
+        if (i < App.History.Count)
+            WriteStoredText(key, name, App.History.Entries[i], HISTORY_NAME_UNITS - 1);
+        else
             RegistryDeleteValue(key, name);
-            continue;
-        }
-        // Bounded by the slot, so an entry without its terminator cannot run on.
-        const char16_t* slot = App.History.Entries[i];
-        int length = 0;
-        while (length < HISTORY_NAME_UNITS - 1 && slot[length] != 0)
-            ++length;
-        uint8_t text[HISTORY_VALUE_BYTES] = {};
-        for (int u = 0; u < length; ++u)
-            PutLE16(text + 2 * u, slot[u]);
-        RegistrySetValue(key, name, RegistryTypeString, text, static_cast<uint32_t>((length + 1) * 2));
     }
     RegistryCloseKey(key);
 }
@@ -123,22 +121,10 @@ void SaveSettings()
 void SaveHotKeySettings()
 {
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SettingsKeyPath, RegistryWriteAccess, &key))
+    if (!RegistryCreateKey(SETTINGS_KEY_PATH, RegistryWriteAccess, &key))
         return;
-    uint8_t bytes[4];
-    PutLE16(bytes, App.HotKey);   // byte 0 the virtual key, byte 1 the HOTKEYF flags
-    RegistrySetValue(key, u"HotKey", RegistryTypeBinary, bytes, 2);
-    PutLE32(bytes, static_cast<uint32_t>(App.RememberAtShutdown));
-    RegistrySetValue(key, u"SuspendEnd", RegistryTypeDword, bytes, 4);
+    // Byte 0 the virtual key, byte 1 the HOTKEYF flags.
+    WriteStoredInteger(key, u"HotKey", RegistryTypeBinary, App.HotKey, 2);
+    WriteStoredInteger(key, u"SuspendEnd", RegistryTypeDword, static_cast<uint32_t>(App.RememberAtShutdown), 4);
     RegistryCloseKey(key);
-}
-
-void SaveAtSessionEnd(int sessionEnds)
-{
-    SaveSettings();
-    // A cancelled session end (wParam 0) leaves the program running: no hand-over then.
-    if (sessionEnds != 0 && App.RememberAtShutdown != 0) {
-        SaveTimers();
-        RegisterRunOnce();
-    }
 }

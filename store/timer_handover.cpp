@@ -5,13 +5,11 @@
 #include "app_state.h"
 #include "byte_order.h"
 #include "platform.h"
-#include "registry.h"
-#include "settings_store.h"
-#include "text16.h"
+#include "store_internal.h"
 #include "time_text.h"
 
-static const char16_t RunOnceKeyPath[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-static const char16_t RunOnceValueName[] = u"Korvalinde";
+static const char16_t RUN_ONCE_KEY_PATH[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+static const char16_t RUN_ONCE_VALUE_NAME[] = u"Korvalinde";
 
 // Layout of the stored record; not the layout of TimerRecord in memory.
 static const int OFFSET_PRESET = 0;
@@ -20,23 +18,28 @@ static const int OFFSET_CLOCK_MODE = 12;
 static const int OFFSET_TIME = 16;        // ExpiryTime of a running timer, else Remaining
 static const int OFFSET_NAME = 24;
 static const uint64_t FILETIME_UNITS_PER_MS = 10000;
-static const int VALUE_NAME_UNITS = 16;
-static const int COMMAND_UNITS = 264;     // quote, path of up to 259 units, quote, terminator
+static const int COMMAND_UNITS = TEXT_VALUE_UNITS;   // quote, path of up to 259 units, quote, terminator
 static const int MODULE_PATH_ROOM = 260;
+// The latest expiry the 64-bit time field can hold.
+static const uint64_t LATEST_EXPIRY = UINT64_MAX;
 
-// "Suspend" + i, as "%s%d" makes it.
-static void MakeSuspendName(char16_t* name, int index)
+// The longest time left that an expiry stored now can still express. Larger countdowns
+// (typed as billions of minutes) are stored at the latest expiry instead of wrapping round to
+// a few years.
+static uint64_t LongestStorableRemaining(uint64_t now)
 {
-    TextCopy(name, VALUE_NAME_UNITS, u"Suspend");
-    TextAppendNumber(name, VALUE_NAME_UNITS, static_cast<uint64_t>(index), 0, 1);
+    return (LATEST_EXPIRY - now) / FILETIME_UNITS_PER_MS;
 }
 
 static void EncodeRecord(const TimerRecord* record, uint8_t* bytes)
 {
     memset(bytes, 0, SUSPEND_RECORD_BYTES);
     uint64_t time = record->Remaining;
-    if (record->Suspended == 0 && record->Remaining != 0)
-        time = record->Remaining * FILETIME_UNITS_PER_MS + PlatformLocalFileTime();
+    if (record->Suspended == 0 && record->Remaining != 0) {
+        uint64_t now = PlatformLocalFileTime();
+        time = record->Remaining <= LongestStorableRemaining(now) ? record->Remaining * FILETIME_UNITS_PER_MS + now
+                                                                    : LATEST_EXPIRY;
+    }
     PutLE64(bytes + OFFSET_PRESET, record->Preset);
     PutLE32(bytes + OFFSET_SUSPENDED, static_cast<uint32_t>(record->Suspended));
     PutLE32(bytes + OFFSET_CLOCK_MODE, static_cast<uint32_t>(record->ClockMode));
@@ -56,19 +59,26 @@ static void DecodeRecord(const uint8_t* bytes, TimerRecord* record)
     int32_t clockMode = static_cast<int32_t>(GetLE32(bytes + OFFSET_CLOCK_MODE));
     uint64_t time = GetLE64(bytes + OFFSET_TIME);
 
+    uint64_t now = PlatformLocalFileTime();
     if (suspended == 0 && time != 0) {
-        uint64_t now = PlatformLocalFileTime();
         uint64_t left = time > now ? (time - now) / FILETIME_UNITS_PER_MS : 0;
         // Due or overdue: 1 ms, so that the first tick reports it like any expiry.
         record->Remaining = left != 0 ? left : 1;
+    } else if (time == 0) {
+        // Stored expired (a notice was open when Windows ended): reported at the first tick
+        // like a timer that ran out while the program was away, instead of staying red with
+        // no notice ever naming it.
+        record->Remaining = 1;
     } else {
-        record->Remaining = time;
+        // A paused time beyond what a later save could write as an expiry is cut to it.
+        uint64_t longest = LongestStorableRemaining(now);
+        record->Remaining = time < longest ? time : longest;
     }
     record->Preset = preset;
     record->ClockMode = clockMode != 0 ? 1 : 0;
     // Only a countdown with time left can be paused; anything else comes back running
     // (or expired) rather than stuck in a state no command can leave.
-    record->Suspended = (suspended != 0 && record->ClockMode == 0 && record->Remaining != 0) ? 1 : 0;
+    record->Suspended = (suspended != 0 && record->ClockMode == 0 && time != 0) ? 1 : 0;
     // A clock timer shows its Preset as a time of day; keep that below a day. Its expiry
     // is in the time field and does not change.
     if (record->ClockMode != 0)
@@ -86,14 +96,14 @@ static void DecodeRecord(const uint8_t* bytes, TimerRecord* record)
 void SaveTimers()
 {
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SettingsKeyPath, RegistryAllAccess, &key))
+    if (!RegistryCreateKey(SETTINGS_KEY_PATH, RegistryAllAccess, &key))
         return;
     char16_t name[VALUE_NAME_UNITS];
     uint8_t bytes[SUSPEND_RECORD_BYTES];
     // Values beyond Count from an earlier save stay: nothing here deletes.
     for (int i = 0; i < App.Timers.Count && i < MAX_TIMERS; ++i) {
         EncodeRecord(&App.Timers.Records[i], bytes);
-        MakeSuspendName(name, i);
+        MakeValueName(name, u"Suspend", i);
         RegistrySetValue(key, name, RegistryTypeBinary, bytes, SUSPEND_RECORD_BYTES);
     }
     RegistryCloseKey(key);
@@ -107,7 +117,7 @@ void RestoreTimers(RegistryKey key)
         // in the key for a later start rather than overrun the table.
         if (App.Timers.Count < 0 || App.Timers.Count >= MAX_TIMERS)
             return;
-        MakeSuspendName(name, i);
+        MakeValueName(name, u"Suspend", i);
         // A fresh, cleared buffer per value: a short value reads as zeros behind its
         // bytes, never as the rest of the previous value.
         uint8_t bytes[SUSPEND_RECORD_BYTES] = {};
@@ -133,14 +143,10 @@ void RegisterRunOnce()
         length = MODULE_PATH_ROOM - 1;
     command[1 + length] = u'"';
     command[2 + length] = 0;
-    int units = length + 2;
 
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(RunOnceKeyPath, RegistryAllAccess, &key))
+    if (!RegistryCreateKey(RUN_ONCE_KEY_PATH, RegistryAllAccess, &key))
         return;
-    uint8_t text[COMMAND_UNITS * 2] = {};
-    for (int u = 0; u < units; ++u)
-        PutLE16(text + 2 * u, command[u]);
-    RegistrySetValue(key, RunOnceValueName, RegistryTypeString, text, static_cast<uint32_t>((units + 1) * 2));
+    WriteStoredText(key, RUN_ONCE_VALUE_NAME, command, COMMAND_UNITS - 1);
     RegistryCloseKey(key);
 }

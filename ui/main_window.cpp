@@ -1,20 +1,20 @@
-// The main window procedure: creation, the tick, the position, the commands of the row
+// The main window procedure: creation, the ticks, the position, the commands of the row
 // buttons, the bottom buttons and the keys, the hot key, and the end of the window.
 #include "ui.h"
 #include <imm.h>
 #include "app_state.h"
 #include "resource.h"
 #include "settings_store.h"
-#include "tick.h"
 #include "time_text.h"
+#include "time_up.h"
 #include "timer_handover.h"
 #include "timer_table.h"
 
-const wchar_t MainClassName[] = L"KorvalindeMainClass";
-const wchar_t MainWindowTitle[] = L"Korvalinde";
+const wchar_t MAIN_CLASS_NAME[] = L"KorvalindeMainClass";
+const wchar_t MAIN_WINDOW_TITLE[] = L"Korvalinde";
 
-static const wchar_t DeleteQuestion[] = L"タイマー%d(%s)を削除します\nよろしいですか？";
-static const wchar_t DeleteCaption[] = L"削除";
+static const wchar_t DELETE_QUESTION[] = L"タイマー%d(%s)を削除します\nよろしいですか？";
+static const wchar_t DELETE_CAPTION[] = L"削除";
 
 static HINSTANCE Instance() { return static_cast<HINSTANCE>(App.Instance); }
 
@@ -30,11 +30,11 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     ReleaseDC(window, dc);
 
     App.MainWindow = window;
-    BuildTimerRows(window);
     // Every tick measures its delta from here, also one that runs inside a message box below.
     App.LastTick = GetTickCount64();
-    App.WindowTimerId = SetTimer(window, WINDOW_TIMER_ID, TICK_PERIOD_MS, nullptr);
-    if (!App.WindowTimerId)
+    // Builds the rows of the handed-over timers and starts the tick when there are any.
+    BuildTimerRows(window);
+    if (!KeepTickRunning(window))
         return -1;
     App.SavedImeContext = ImmAssociateContext(window, nullptr);
     RegisterActivationHotKey(window);
@@ -44,6 +44,7 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 static void OnMove(HWND window)
 {
+    // Workspace coordinates, as stored; the start converts them back to screen coordinates.
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof(placement);
     if (GetWindowPlacement(window, &placement)) {
@@ -52,74 +53,82 @@ static void OnMove(HWND window)
     }
 }
 
-// WM_DESTROY, and WM_ENDSESSION: the settings are saved either way. The tick and the input
-// method are given up only when the window or the session really ends; a cancelled session
-// end leaves the program running with its tick, and hands no timers over.
-static void OnShutdown(HWND window, UINT message, WPARAM wParam)
+// The window or the session ends: no more ticks, and the window's input context goes back.
+static void ReleaseWindow(HWND window)
 {
-    const int ending = message == WM_DESTROY || wParam != 0;
-    if (ending) {
-        if (App.WindowTimerId) {
-            KillTimer(window, App.WindowTimerId);
-            App.WindowTimerId = 0;
-        }
-        if (App.SavedImeContext) {
-            ImmAssociateContext(window, static_cast<HIMC>(App.SavedImeContext));
-            App.SavedImeContext = nullptr;
-        }
-    }
-    if (message == WM_DESTROY) {
-        SaveSettings();
-        PostQuitMessage(0);
-    } else {
-        SaveAtSessionEnd(ending);
+    StopTicks(window);
+    if (App.SavedImeContext) {
+        ImmAssociateContext(window, static_cast<HIMC>(App.SavedImeContext));
+        App.SavedImeContext = nullptr;
     }
 }
 
-// Runs a dialog from template with the ticks held back; 1 when it changed the timers.
+static void OnDestroy(HWND window)
+{
+    ReleaseWindow(window);
+    SaveSettings();
+    PostQuitMessage(0);
+}
+
+// The settings are saved either way. A cancelled session end (wParam 0) leaves the program
+// running with its tick and hands no timers over; a real one hands them over when the user
+// asked for it, with a one-time restart at the next logon.
+static void OnEndSession(HWND window, WPARAM sessionEnds)
+{
+    if (sessionEnds)
+        ReleaseWindow(window);
+    SaveSettings();
+    if (sessionEnds && App.RememberAtShutdown) {
+        SaveTimers();
+        RegisterRunOnce();
+    }
+}
+
+// Runs a dialog of ours with the ticks held back (ModalOpen): the first tick afterwards
+// subtracts the whole time it was open. IDOK when it changed the timers.
 static INT_PTR RunModalDialog(HWND window, int templateId, DLGPROC procedure, LPARAM parameter)
 {
-    return DialogBoxParamW(Instance(), MAKEINTRESOURCEW(templateId), window, procedure, parameter);
+    App.ModalOpen = 1;
+    INT_PTR result = DialogBoxParamW(Instance(), MAKEINTRESOURCEW(templateId), window, procedure, parameter);
+    App.ModalOpen = 0;
+    return result;
+}
+
+// Asks whether to delete timer index, with the ticks held back like a dialog of ours.
+static int ConfirmDelete(HWND window, int index)
+{
+    wchar_t question[64];
+    wsprintfW(question, DELETE_QUESTION, index + 1, AsWide(TimerLabel(&App.Timers.Records[index])));
+    App.ModalOpen = 1;
+    int answer = MessageBoxW(window, question, DELETE_CAPTION, MB_OKCANCEL | MB_ICONQUESTION);
+    App.ModalOpen = 0;
+    return answer == IDOK;
 }
 
 static void OnPauseCommand(HWND window, int index, int id)
 {
     if (ToggleSuspend(index))
-        SetDlgItemTextW(window, id, App.Timers.Records[index].Suspended ? L"\xFF1E" : L"\x25A0");
+        SetDlgItemTextW(window, id, PauseButtonText(App.Timers.Records[index].Suspended));
 }
 
 static void OnEditCommand(HWND window, int index)
 {
-    if (index >= App.Timers.Count)
-        return;
-    App.ModalOpen = 1;
-    if (RunModalDialog(window, IDD_TIMER, EditTimerDialogProc, index) == IDOK)
+    if (index < App.Timers.Count && RunModalDialog(window, IDD_TIMER, EditTimerDialogProc, index) == IDOK)
         BuildTimerRows(window);
-    App.ModalOpen = 0;
 }
 
 static void OnDeleteCommand(HWND window, int index)
 {
-    if (index >= App.Timers.Count)
-        return;
-    wchar_t question[64];
-    wsprintfW(question, DeleteQuestion, index + 1, AsWide(TimerLabel(&App.Timers.Records[index])));
-    App.ModalOpen = 1;
-    if (MessageBoxW(window, question, DeleteCaption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK) {
+    if (index < App.Timers.Count && ConfirmDelete(window, index)) {
         DeleteTimer(index);
         BuildTimerRows(window);
     }
-    App.ModalOpen = 0;
 }
 
 static void OnAddCommand(HWND window)
 {
-    if (App.Timers.Count >= MAX_TIMERS)
-        return;
-    App.ModalOpen = 1;
-    if (RunModalDialog(window, IDD_TIMER, AddTimerDialogProc, 0) == IDOK)
+    if (App.Timers.Count < MAX_TIMERS && RunModalDialog(window, IDD_TIMER, AddTimerDialogProc, 0) == IDOK)
         BuildTimerRows(window);
-    App.ModalOpen = 0;
 }
 
 static void OnMuteCommand(HWND window)
@@ -141,7 +150,6 @@ static void OnTopMostCommand(HWND window)
 
 static void OnSettingsCommand(HWND window)
 {
-    App.ModalOpen = 1;
     // The hot key is off while the dialog is open, and registered again from the word as it
     // then stands, after OK and after Cancel alike.
     if (App.HotKeyRegistered)
@@ -149,7 +157,6 @@ static void OnSettingsCommand(HWND window)
     App.HotKeyRegistered = 0;
     RunModalDialog(window, IDD_SETTINGS, SettingsDialogProc, 0);
     RegisterActivationHotKey(window);
-    App.ModalOpen = 0;
 }
 
 static void OnCommand(HWND window, WPARAM wParam)
@@ -186,7 +193,7 @@ static void OnCommand(HWND window, WPARAM wParam)
         OnSettingsCommand(window);
         break;
     case ID_PROCESS_ARGS:
-        ProcessCommandLineRequests(window);
+        SendCommandLineRequests(window);
         break;
     }
 }
@@ -197,8 +204,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CREATE:
         return OnCreate(window, message, wParam, lParam);
     case WM_DESTROY:
+        OnDestroy(window);
+        return 0;
     case WM_ENDSESSION:
-        OnShutdown(window, message, wParam);
+        OnEndSession(window, wParam);
         return 0;
     case WM_MOVE:
         OnMove(window);
@@ -213,10 +222,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnCommand(window, wParam);
         return 0;
     case WM_TIMER:
-        // While a dialog of ours is open the ticks are dropped; the first tick afterwards
-        // subtracts the whole time since LastTick.
-        if (!App.ModalOpen)
-            ProcessTick(window);
+        OnWindowTimer(window, wParam);
         return 0;
     case LB_ADDFILE:
         AddTimerFromText(window, reinterpret_cast<const wchar_t*>(lParam));

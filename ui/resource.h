@@ -27,5 +27,6 @@
 #define ID_PROCESS_ARGS     0x1010
 
 #define ACTIVATION_HOTKEY_ID 101
-#define WINDOW_TIMER_ID     1
+#define WINDOW_TIMER_ID     1       // the 250 ms tick
+#define EARLY_CHECK_TIMER_ID 2      // once, at the moment a timer falls due between two ticks
 #define TICK_PERIOD_MS      250

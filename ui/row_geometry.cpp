@@ -20,7 +20,7 @@ PixelRect RowControlRect(int row, int kind, int charWidth, int lineHeight)
     static const int down[ROW_CONTROL_KINDS] = {3, 1, 0, 0, 0};
     static const int extraHeight[ROW_CONTROL_KINDS] = {0, 4, 6, 6, 6};
     if (kind < 0 || kind >= ROW_CONTROL_KINDS)
-        kind = RowLabel;
+        kind = KIND_LABEL;
     int top = 2 + row * RowPitch(lineHeight);
     PixelRect rect = {column[kind] * charWidth, top + down[kind], width[kind] * charWidth,
                       lineHeight + extraHeight[kind]};

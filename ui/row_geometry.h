@@ -10,7 +10,7 @@ struct PixelRect {
 };
 
 // The five controls of a row, in the order they are created and placed.
-enum RowControlKind { RowLabel, RowTime, RowPause, RowEdit, RowDelete, ROW_CONTROL_KINDS };
+enum RowControlKind { KIND_LABEL, KIND_TIME, KIND_PAUSE, KIND_EDIT, KIND_DELETE, ROW_CONTROL_KINDS };
 const int BOTTOM_BUTTONS = 5;   // add, mute, topmost, save and quit, settings
 const int GRID_COLUMNS = 25;
 

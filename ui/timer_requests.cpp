@@ -3,7 +3,7 @@
 #include "ui.h"
 #include <stdlib.h>
 #include "app_state.h"
-#include "timer_request.h"
+#include "request_split.h"
 #include "timer_table.h"
 
 void AddTimerFromText(HWND window, const wchar_t* request)
@@ -19,12 +19,8 @@ void AddTimerFromText(HWND window, const wchar_t* request)
         BuildTimerRows(window);
 }
 
-static void SendRequests(HWND window)
+void SendCommandLineRequests(HWND window)
 {
     for (int i = 1; i < __argc; ++i)
         SendMessageW(window, LB_ADDFILE, 0, reinterpret_cast<LPARAM>(__wargv[i]));
 }
-
-void ProcessCommandLineRequests(HWND window) { SendRequests(window); }
-
-void ForwardCommandLineRequests(HWND runningWindow) { SendRequests(runningWindow); }

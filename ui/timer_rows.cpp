@@ -2,21 +2,21 @@
 // on the character grid; and the background bands, red behind expired timers.
 #include "ui.h"
 #include "app_state.h"
-#include "platform.h"
 #include "resource.h"
 #include "row_geometry.h"
-#include "text16.h"
-#include "timer_table.h"
-#include "time_text.h"
+#include "tick.h"
+#include "time_up.h"
 
-static const wchar_t PauseText[] = L"\x25A0";    // ■ running
-static const wchar_t ResumeText[] = L"\xFF1E";   // ＞ paused
+static const wchar_t PAUSE_TEXT[] = L"\x25A0";    // ■ running
+static const wchar_t RESUME_TEXT[] = L"\xFF1E";   // ＞ paused
 static const DWORD CHILD_STYLE = WS_CHILD | WS_VISIBLE | SS_CENTER;
 static const DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 static const DWORD TOGGLE_STYLE = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHLIKE | BS_CHECKBOX;
 
-static const int RowBase[ROW_CONTROL_KINDS] = {ID_ROW_LABEL, ID_ROW_TIME, ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE};
-static const int BottomIds[BOTTOM_BUTTONS] = {ID_ADD, ID_MUTE, ID_TOPMOST, ID_SUSPEND_ALL, ID_SETTINGS};
+static const int ROW_BASE[ROW_CONTROL_KINDS] = {ID_ROW_LABEL, ID_ROW_TIME, ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE};
+static const int BOTTOM_IDS[BOTTOM_BUTTONS] = {ID_ADD, ID_MUTE, ID_TOPMOST, ID_SUSPEND_ALL, ID_SETTINGS};
+
+const wchar_t* PauseButtonText(int suspended) { return suspended ? RESUME_TEXT : PAUSE_TEXT; }
 
 static HWND CreateChild(HWND window, const wchar_t* className, const wchar_t* text, DWORD style,
                         DWORD extendedStyle, int id)
@@ -52,12 +52,18 @@ static void BuildRow(HWND window, int row)
     else
         CreateChild(window, L"STATIC", label, CHILD_STYLE, 0, ID_ROW_LABEL + row);
 
-    EnsureChild(window, ID_ROW_TIME + row, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE);
+    if (!GetDlgItem(window, ID_ROW_TIME + row)) {
+        CreateChild(window, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE, ID_ROW_TIME + row);
+        App.ShownRowText[row][0] = 0;
+    }
     // An expired row shows its label; a live one is written by the next tick.
-    if (record.Remaining == 0)
-        SetDlgItemTextW(window, ID_ROW_TIME + row, AsWide(TimerLabel(&record)));
+    if (record.Remaining == 0) {
+        char16_t label[MAX_NAME_LENGTH + 1];
+        CopyTimerLabel(&record, label);
+        ShowRowText(window, row, label);
+    }
 
-    const wchar_t* pauseText = record.Suspended ? ResumeText : PauseText;
+    const wchar_t* pauseText = PauseButtonText(record.Suspended);
     HWND pause = GetDlgItem(window, ID_ROW_PAUSE + row);
     if (pause)
         SetWindowTextW(pause, pauseText);
@@ -76,12 +82,14 @@ void BuildTimerRows(WindowHandle handle)
     const int count = App.Timers.Count;
     for (int row = 0; row < count; ++row)
         BuildRow(window, row);
-    for (int row = count; row < MAX_TIMERS; ++row)
+    for (int row = count; row < MAX_TIMERS; ++row) {
         for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind) {
-            HWND control = GetDlgItem(window, RowBase[kind] + row);
+            HWND control = GetDlgItem(window, ROW_BASE[kind] + row);
             if (control)
                 DestroyWindow(control);
         }
+        App.ShownRowText[row][0] = 0;
+    }
 
     HWND add = EnsureChild(window, ID_ADD, L"BUTTON", L"追加", BUTTON_STYLE);
     if (add)
@@ -100,6 +108,7 @@ void BuildTimerRows(WindowHandle handle)
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(window, nullptr, TRUE);
+    KeepTickRunning(window);
 }
 
 struct Placement {
@@ -114,9 +123,9 @@ void LayoutTimerRows(HWND window)
     int total = 0;
     for (int row = 0; row < count && row < MAX_TIMERS; ++row)
         for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind)
-            placements[total++] = {RowBase[kind] + row, RowControlRect(row, kind, App.CharWidth, App.LineHeight)};
+            placements[total++] = {ROW_BASE[kind] + row, RowControlRect(row, kind, App.CharWidth, App.LineHeight)};
     for (int button = 0; button < BOTTOM_BUTTONS; ++button)
-        placements[total++] = {BottomIds[button], BottomButtonRect(count, button, App.CharWidth, App.LineHeight)};
+        placements[total++] = {BOTTOM_IDS[button], BottomButtonRect(count, button, App.CharWidth, App.LineHeight)};
 
     // All controls move in one deferred batch; if the batch fails, the rest is placed one by one.
     HDWP batch = BeginDeferWindowPos(total);

@@ -2,18 +2,20 @@
 // and the requests by text.
 #pragma once
 #include <windows.h>
-#include "platform.h"   // BuildTimerRows, called by the tick as well
+#include "window_ops.h"   // BuildTimerRows, which the tick calls too
 
-extern const wchar_t MainClassName[];   // "KorvalindeMainClass"
-extern const wchar_t MainWindowTitle[]; // "Korvalinde"
+extern const wchar_t MAIN_CLASS_NAME[];     // "KorvalindeMainClass"
+extern const wchar_t MAIN_WINDOW_TITLE[];   // "Korvalinde"
 const DWORD MAIN_WINDOW_STYLE = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;   // 0x02C80000
 
 // main_window.cpp
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// timer_rows.cpp (BuildTimerRows is declared in platform.h: the tick calls it too)
+// timer_rows.cpp
 void LayoutTimerRows(HWND window);
 void PaintRowBands(HWND window);
+// The pause button's text: "■" while the timer runs, "＞" while it is paused.
+const wchar_t* PauseButtonText(int suspended);
 
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -25,8 +27,9 @@ void RegisterActivationHotKey(HWND window);
 
 // timer_requests.cpp
 void AddTimerFromText(HWND window, const wchar_t* request);
-void ProcessCommandLineRequests(HWND window);
-void ForwardCommandLineRequests(HWND runningWindow);
+// Sends every argument of the command line to window as a request (LB_ADDFILE): our own
+// window at start-up, the running instance's from a second start.
+void SendCommandLineRequests(HWND window);
 
 inline wchar_t* AsWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }

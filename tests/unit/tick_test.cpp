@@ -1,22 +1,22 @@
-// The quarter-second tick: counting down, row texts and blinking, expiry, the time-up
-// notice and its replacement by a later tick inside the notice's own loop.
+// The tick: counting down, row texts and their turns, expiry, the notice and its
+// replacement by a later tick inside the notice's own loop, the early check between ticks,
+// and the tick that stops while the table is empty.
 #include <gtest/gtest.h>
-#include "fake_platform.h"
+#include "fakes.h"
 #include "resource.h"
-#include "test_support.h"
-#include "tick.h"
+#include "time_up.h"
+#include "timer_table.h"
+#include "window_ops.h"
 
 namespace {
 
-WindowHandle const Main = FakeWindow(1), Child = FakeWindow(2), Other = FakeWindow(3), Popup = FakeWindow(4);
-const std::u16string Heading = u"\u6642\u9593\u3067\u3059";   // "時間です"
+const std::u16string HEADING = u"\u6642\u9593\u3067\u3059";   // "時間です"
 
 struct Timer {
     const char16_t* Name;
     uint64_t Remaining;
-    int Suspended = 0;
-    int Clock = 0;
-    uint64_t Preset = 300000;
+    int Suspended;
+    int Clock;
 };
 
 void SetTimers(const std::vector<Timer>& timers)
@@ -25,271 +25,195 @@ void SetTimers(const std::vector<Timer>& timers)
     for (size_t i = 0; i < timers.size(); ++i) {
         TimerRecord& r = App.Timers.Records[i];
         r = TimerRecord();
-        std::u16string name = timers[i].Name;
-        std::copy(name.begin(), name.end(), r.Name);
+        std::copy(timers[i].Name, timers[i].Name + std::char_traits<char16_t>::length(timers[i].Name), r.Name);
         r.Remaining = timers[i].Remaining;
         r.Suspended = timers[i].Suspended;
         r.ClockMode = timers[i].Clock;
-        r.Preset = timers[i].Preset;
+        r.Preset = timers[i].Clock ? 63000000 : 300000;
     }
 }
 
-std::u16string Row(int i) { return Fake.RowTexts.count(ID_ROW_TIME + i) ? Fake.RowTexts[ID_ROW_TIME + i] : u"-"; }
-
-void TickAt(uint64_t now)
+void TickAt(uint64_t now, int regular = 1)
 {
     Fake.TickCount = now;
-    ProcessTick(Main);
+    ProcessTick(MainWindow, regular);
 }
 
-class TickTest : public ::testing::Test {
-protected:
-    void SetUp() override { Reset(); }
-    static void Reset()
-    {
-        ResetFakePlatform();
-        Fake.Foreground = Other;
-    }
+struct TickTest : ::testing::Test {
+    void SetUp() override { ResetFakes(); }
 };
 
-TEST_F(TickTest, BusyTickChangesNothingAndAnIdleOneOnlyMovesTheClock)
+TEST_F(TickTest, CountsDownAndTurnsBetweenNameAndTime)
 {
-    SetTimers({{u"a", 1000}});
-    App.LastTick = 100;
+    SetTimers({{u"tea", 100000, 0, 0}, {u"", 1101, 0, 0}, {u"nap", 5000, 1, 0}, {u"bus", 9000, 0, 1}});
+    App.LastTick = UINT64_MAX - 99;   // the difference wraps like the tick count
     App.BlinkPhase = 3;
-    App.NoticeState = TickBusy;
-    TimerTable before = App.Timers;
-    TickAt(100000);
-    EXPECT_EQ(100u, App.LastTick);
-    EXPECT_EQ(3u, App.BlinkPhase);
-    EXPECT_EQ(0, std::memcmp(&before, &App.Timers, sizeof before));
-    EXPECT_TRUE(Fake.Calls.empty());
-
-    App.NoticeState = 0;
-    App.Timers.Count = 0;
+    TickAt(900);   // 1000 ms later; phase 4: times
+    EXPECT_EQ(4u, App.BlinkPhase);
+    EXPECT_EQ((std::map<int, std::u16string>{{0, u" 0:01:39"}, {1, u" 0:00:01"}, {2, u" 0:00:05"}, {3, u"PM 5:30:00"}}),
+              Fake.RowTexts);
+    EXPECT_EQ(101u, App.Timers.Records[1].Remaining);
+    EXPECT_EQ(5000u, App.Timers.Records[2].Remaining);
     App.BlinkPhase = 7;
-    TickAt(100250);
-    EXPECT_EQ(100250u, App.LastTick);
+    TickAt(1000);   // phase 0: names where there are any
+    EXPECT_EQ((std::map<int, std::u16string>{{0, u"tea"}, {1, u" 0:00:01"}, {2, u"nap"}, {3, u"bus"}}), Fake.RowTexts);
+    EXPECT_TRUE(Fake.Notices.empty());
+
+    // A busy tick changes nothing, not even LastTick or the phase.
+    App.NoticeState = TICK_BUSY;
+    TickAt(5000);
+    EXPECT_EQ(1000u, App.LastTick);
     EXPECT_EQ(0u, App.BlinkPhase);
-    EXPECT_TRUE(Fake.Calls.empty());
 }
 
-TEST_F(TickTest, CountsDownByTheTimeSinceLastTick)
+TEST_F(TickTest, UnchangedRowTextsAreNotWrittenAgain)
 {
-    const struct {
-        uint64_t Remaining, LastTick, Now, After;   // After 0: expired in this tick
-        const char16_t* Text;
-    } cases[] = {
-        {1001, 0, 1000, 1, u" 0:00:01"},            // one above delta: runs, reads one second
-        {1000, 0, 1000, 0, u"nm"},                  // equal to delta: expires, shows its label
-        {61001, 500, 1500, 60001, u" 0:01:01"},
-        {5000, UINT64_MAX - 99, 900, 4000, u" 0:00:04"},   // the difference wraps like the tick count
-    };
-    for (const auto& c : cases) {
-        Reset();
-        App.BlinkPhase = 3;   // 4 after the increment: the time shows
-        SetTimers({{u"nm", c.Remaining}});
-        App.LastTick = c.LastTick;
-        TickAt(c.Now);
-        EXPECT_EQ(c.After, App.Timers.Records[0].Remaining) << c.Remaining;
-        EXPECT_EQ(c.Now, App.LastTick);
-        EXPECT_EQ(c.Text, Row(0));
-        EXPECT_EQ(c.After == 0 ? 1u : 0u, Fake.Notices.size());
-    }
+    SetTimers({{u"", 60000, 0, 0}, {u"", 9000, 1, 0}});
+    TickAt(100);
+    EXPECT_EQ(2, Fake.RowWrites);
+    TickAt(350);   // both still read the same whole seconds
+    EXPECT_EQ(2, Fake.RowWrites);
+    TickAt(1100);
+    EXPECT_EQ(3, Fake.RowWrites);
+    EXPECT_EQ(u" 0:00:59", Fake.RowTexts[0]);
 }
 
-// Names show while the phase after the increment is 0 to 3, times on 4 to 7; an unnamed
-// row always shows its time, a clock timer its target time; a paused row keeps its time.
-TEST_F(TickTest, RowsAlternateNameAndTime)
-{
-    for (uint32_t before : {7u, 2u, 3u, 6u}) {
-        Reset();
-        bool name = before == 7 || before < 3;
-        SetTimers({{u"tea", 100000}, {u"", 100000}, {u"nap", 100, 1}, {u"bus", 100000, 0, 1, 63000000}});
-        App.BlinkPhase = before;
-        TickAt(250);
-        EXPECT_EQ((before + 1) % 8, App.BlinkPhase);
-        EXPECT_EQ(name ? u"tea" : u" 0:01:40", Row(0)) << before;
-        EXPECT_EQ(u" 0:01:40", Row(1)) << before;
-        EXPECT_EQ(name ? u"nap" : u" 0:00:01", Row(2)) << before;
-        EXPECT_EQ(name ? u"bus" : u"PM 5:30:00", Row(3)) << before;
-        EXPECT_EQ(100u, App.Timers.Records[2].Remaining);
-        EXPECT_TRUE(Fake.Notices.empty());
-    }
-}
-
-// Expiry follows Remaining on the tick count, not the wall clock. Every timer that expires
-// in one tick is listed in one notice by its label (name, else preset), in index order; the
-// window is raised and repainted before the notice, and the rows rebuilt after it.
+// Every timer that runs out in one tick is listed in one notice by its label, in index
+// order; closing it removes them and rebuilds the rows. A record whose name lost its
+// terminator shows 10 units of it.
 TEST_F(TickTest, ExpiriesOfOneTickShareOneNotice)
 {
-    Fake.LocalTime = {12, 0, 0, 0};
-    SetTimers({{u"", 500}, {u"run", 9000}, {u"", 1000, 0, 1, 63000000}, {u"tea", 250},
-               {u"ten", 90000, 0, 1, 36000000}});
+    SetTimers({{u"", 500, 0, 0}, {u"run", 9000, 0, 0}, {u"", 1000, 0, 1}, {u"", 250, 0, 0}});
+    std::fill(std::begin(App.Timers.Records[3].Name), std::end(App.Timers.Records[3].Name), u'x');
+    Fake.NoticeLoop = [](int) { EXPECT_EQ(u"PM 5:30:00", Fake.RowTexts[2]); };
     TickAt(1000);
-    EXPECT_EQ((Texts{Heading + u"\n 0:05:00\nPM 5:30:00\ntea"}), Fake.Notices);
-    EXPECT_EQ(u" 0:05:00", Row(0));
-    EXPECT_EQ(u"PM 5:30:00", Row(2));
-    EXPECT_EQ(u"tea", Row(3));
-    EXPECT_EQ((Texts{u"run", u"ten"}), TimerNames());
-    Texts calls;
-    for (const std::string& call : Fake.Calls)
-        if (call != "SetRowText")
-            calls.push_back(Widen(call));
-    EXPECT_EQ((Texts{u"Foreground", u"LastActivePopup", u"Attach 1 1", u"SetForeground 1", u"Detach 1 1",
-                     u"SetActive 1", u"Invalidate", u"ShowNotice 1", u"BuildTimerRows"}),
-              calls);
+    EXPECT_EQ((Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}), Fake.Notices);
+    EXPECT_EQ((Texts{u"run"}), TimerNames());
+    EXPECT_EQ(1, Fake.Rebuilt);
+    EXPECT_EQ(1, Fake.Invalidated);
     EXPECT_EQ(0u, App.NoticeState);
 }
 
-TEST_F(TickTest, ForegroundAndMuteDecideRaiseAndNotice)
+// The window comes forward unless it already has the foreground or Mute is on; when Windows
+// refuses the foreground, the taskbar button flashes once. Muted, the row turns red and stays.
+TEST_F(TickTest, ForegroundMuteAndFlash)
 {
     const struct {
-        WindowHandle Foreground;
-        int Mute;
-        bool Raised, Notice;
+        int Foreground;
+        bool Grant;
+        int Mute, Raised, Flashed;
     } cases[] = {
-        {Other, 0, true, true}, {nullptr, 0, true, true}, {Main, 0, false, true},
-        {Child, 0, false, true}, {Other, 1, false, false},
+        {FOREGROUND_ELSEWHERE, true, 0, 1, 0}, {FOREGROUND_ELSEWHERE, false, 0, 1, 1},
+        {FOREGROUND_POPUP, false, 0, 1, 0},    {FOREGROUND_MAIN, true, 0, 0, 0},
+        {FOREGROUND_ELSEWHERE, false, 1, 0, 0},
     };
     for (const auto& c : cases) {
-        Reset();
+        ResetFakes();
         Fake.Foreground = c.Foreground;
-        Fake.Child = Child;
+        Fake.GrantForeground = c.Grant;
         App.Mute = c.Mute;
-        SetTimers({{u"a", 100}, {u"b", 100000}});
+        SetTimers({{u"a", 100, 0, 0}, {u"b", 100000, 0, 0}});
         TickAt(250);
-        EXPECT_EQ(c.Raised ? 1 : 0, FakeCallCount("SetForeground 1"));
-        EXPECT_EQ(1, FakeCallCount("Invalidate"));
-        EXPECT_EQ(c.Notice ? 1u : 0u, Fake.Notices.size());
-        // Muted: the row turns red with its label and stays in the table.
-        EXPECT_EQ((c.Notice ? Texts{u"b"} : Texts{u"a", u"b"}), TimerNames());
-        EXPECT_EQ(u"a", Row(0));
-        EXPECT_EQ(0u, App.NoticeState);
+        EXPECT_EQ(c.Raised, Fake.Raised) << &c - cases;
+        EXPECT_EQ(c.Flashed, Fake.Flashed) << &c - cases;
+        EXPECT_EQ(c.Mute ? 0u : 1u, Fake.Notices.size());
+        EXPECT_EQ((c.Mute ? Texts{u"a", u"b"} : Texts{u"b"}), TimerNames());
+        EXPECT_EQ(u"a", Fake.RowTexts[0]);
     }
-    // A timer that expired while muted is never listed, nor touched again.
-    Fake.RowTexts.clear();
+    // A timer that expired while muted is never listed later.
     App.Mute = 0;
     App.Timers.Records[1].Remaining = 100;
     TickAt(500);
-    EXPECT_EQ((Texts{Heading + u"\nb"}), Fake.Notices);
-    EXPECT_EQ(u"-", Row(0));
+    EXPECT_EQ((Texts{HEADING + u"\nb"}), Fake.Notices);
 }
 
-// A record whose name lost its terminator shows at most 10 units of it.
-TEST_F(TickTest, LabelsAreCutToTenUnits)
-{
-    SetTimers({{u"", 1}, {u"", 5000}});
-    for (int i = 0; i < 2; ++i)
-        std::fill(std::begin(App.Timers.Records[i].Name), std::end(App.Timers.Records[i].Name), u'a' + i);
-    TickAt(250);
-    EXPECT_EQ(u"aaaaaaaaaa", Row(0));
-    EXPECT_EQ(u"bbbbbbbbbb", Row(1));
-    EXPECT_EQ((Texts{Heading + u"\naaaaaaaaaa"}), Fake.Notices);
-}
-
-TEST_F(TickTest, TicksRunInsideTheNotice)
-{
-    SetTimers({{u"a", 250}, {u"b", 10000}});
-    int loops = 0;
-    Fake.NoticeLoop = [&](int depth) {
-        ++loops;
-        EXPECT_EQ(1, depth);
-        EXPECT_EQ(NoticeShown, App.NoticeState);
-        TickAt(500);    // phase 3: the name
-        EXPECT_EQ(u"b", Row(1));
-        TickAt(1500);   // phase 4: the time
-        EXPECT_EQ(8500u, App.Timers.Records[1].Remaining);
-        EXPECT_EQ(u" 0:00:09", Row(1));
-        EXPECT_EQ(u"a", Row(0));
-    };
-    App.BlinkPhase = 1;
-    TickAt(250);
-    EXPECT_EQ(1, loops);
-    EXPECT_EQ(0u, App.NoticeState);
-    EXPECT_EQ((Texts{u"b"}), TimerNames());
-}
-
-// Tick A's notice lists c; inside it tick B finds f expired, closes notice A, waits until
-// it is gone and shows one notice listing both; closing that removes both.
+// Tick A's notice lists c; inside it tick B finds f expired, closes notice A, waits until it
+// has gone and shows one notice for both; closing that removes both. Ticks inside the
+// notice go on counting.
 TEST_F(TickTest, LaterExpiryReplacesTheOpenNotice)
 {
-    SetTimers({{u"a", 90000}, {u"c", 1000}, {u"d", 90000}, {u"f", 3000}});
-    Fake.NoticeLoop = [&](int depth) {
+    SetTimers({{u"a", 90000, 0, 0}, {u"c", 1000, 0, 0}, {u"f", 3000, 0, 0}});
+    Fake.NoticeLoop = [](int depth) {
         if (depth == 1) {
             TickAt(3000);
-            EXPECT_EQ((Texts{u"a", u"d"}), TimerNames());
+            EXPECT_EQ(87000u, App.Timers.Records[0].Remaining);
+            EXPECT_EQ((Texts{u"a"}), TimerNames());
         } else {
-            EXPECT_TRUE(Fake.OpenNotices[0].Cancelled);
-            EXPECT_EQ(4, App.Timers.Count);   // nothing removed while a notice is open
+            EXPECT_TRUE(Fake.NoticeCancelled[0]);
+            EXPECT_EQ(3, App.Timers.Count);   // nothing removed while a notice is open
         }
     };
     TickAt(1000);
-    EXPECT_EQ((Texts{Heading + u"\nc", Heading + u"\nc\nf"}), Fake.Notices);
-    EXPECT_EQ(1, FakeCallCount("Cancel 101"));
-    EXPECT_EQ(1, FakeCallCount("Sleep 100"));
-    EXPECT_EQ((Texts{u"a", u"d"}), TimerNames());
+    EXPECT_EQ((Texts{HEADING + u"\nc", HEADING + u"\nc\nf"}), Fake.Notices);
+    EXPECT_EQ(1, Fake.Sleeps);
+    EXPECT_EQ(2, Fake.Rebuilt);   // by tick B, and again (with nothing removed) by tick A
     EXPECT_EQ(0u, App.NoticeState);
-}
 
-// A notice that never goes away: the wait gives up after 30 polls of 100 ms.
-TEST_F(TickTest, ReplacementWaitIsBounded)
-{
+    // A notice that never goes away: the wait gives up after 30 polls.
+    ResetFakes();
     Fake.NoticeIgnoresCancel = true;
-    SetTimers({{u"a", 1000}, {u"b", 2000}});
-    Fake.NoticeLoop = [&](int depth) {
+    SetTimers({{u"a", 1000, 0, 0}, {u"b", 2000, 0, 0}});
+    Fake.NoticeLoop = [](int depth) {
         if (depth == 1)
             TickAt(2000);
     };
     TickAt(1000);
-    EXPECT_EQ(30, FakeCallCount("Sleep 100"));
-    EXPECT_EQ((Texts{Heading + u"\na", Heading + u"\na\nb"}), Fake.Notices);
+    EXPECT_EQ(30, Fake.Sleeps);
+    EXPECT_EQ((Texts{HEADING + u"\na", HEADING + u"\na\nb"}), Fake.Notices);
     EXPECT_EQ(0, App.Timers.Count);
-    EXPECT_EQ(0u, App.NoticeState);
 }
 
-// Only an open "TimeUp" box of the main window is closed and awaited.
-TEST_F(TickTest, ReplacementClosesOnlyTheNotice)
+// A timer due before the next tick gets a one-shot check at its due moment; the check
+// leaves the phase alone, arms again when the clock has not yet reached the moment, and
+// reports the expiry like a tick, also inside an open notice.
+TEST_F(TickTest, EarlyCheckAtTheDueMoment)
 {
-    const struct {
-        WindowHandle Popup;
-        std::u16string Caption;
-        bool NoPopup;
-    } cases[] = {{Other, u"Settings", false}, {Other, u"TimeUp!", false}, {Other, u"Time", false},
-                 {nullptr, u"", false}, {nullptr, u"", true}};
-    for (const auto& c : cases) {
-        Reset();
-        Fake.Popup = c.Popup;
-        Fake.PopupCaption = c.Caption;
-        Fake.NoPopup = c.NoPopup;
-        SetTimers({{u"a", 0}, {u"b", 2000}});
-        App.NoticeState = NoticeShown;   // a notice that is not the last active popup
-        TickAt(2000);
-        EXPECT_EQ(0, FakeCallCount("Cancel 3") + FakeCallCount("Cancel 1")) << c.NoPopup;
-        EXPECT_EQ(0, FakeCallCount("Sleep 100"));
-        EXPECT_EQ((Texts{Heading + u"\na\nb"}), Fake.Notices);
-    }
+    SetTimers({{u"a", 400, 0, 0}, {u"b", 5000, 1, 0}, {u"c", 90000, 0, 0}});
+    TickAt(0);
+    EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // 400 ms: the next tick comes first
+    TickAt(250);
+    EXPECT_EQ(150u, Fake.Timers[EARLY_CHECK_TIMER_ID]);
+    const uint32_t phase = App.BlinkPhase;
+    OnWindowTimer(MainWindow, EARLY_CHECK_TIMER_ID);   // fired early: the tick count has not moved
+    EXPECT_EQ(150u, Fake.Timers[EARLY_CHECK_TIMER_ID]);
+    Fake.NoticeLoop = [](int depth) {
+        if (depth > 1)
+            return;
+        EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));
+        App.Timers.Records[2].Remaining = 200;   // c falls due inside the notice
+        TickAt(500);
+        EXPECT_EQ(100u, Fake.Timers[EARLY_CHECK_TIMER_ID]);
+        TickAt(600, 0);
+    };
+    TickAt(400, 0);
+    EXPECT_EQ(phase + 1, App.BlinkPhase);   // only the regular tick at 500 turned it
+    EXPECT_EQ((Texts{HEADING + u"\na", HEADING + u"\na\nc"}), Fake.Notices);
+    EXPECT_EQ((Texts{u"b"}), TimerNames());
+    EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // b is paused: nothing due
+
+    App.ModalOpen = 1;   // a dialog of ours is open: every check is dropped
+    Fake.TickCount = 900;
+    OnWindowTimer(MainWindow, WINDOW_TIMER_ID);
+    EXPECT_EQ(600u, App.LastTick);
 }
 
-TEST_F(TickTest, BringToFrontTakesTheLastActivePopup)
+// With no timer in the table the 250 ms tick stops; an add starts it again, and the first
+// tick after the pause still takes off exactly the time since the new timer was added.
+TEST_F(TickTest, TickStopsWhileTheTableIsEmpty)
 {
-    const struct {
-        WindowHandle Popup;
-        bool NoPopup;
-        uint32_t Thread;
-        std::string Target;
-    } cases[] = {{Popup, false, 7, "4"}, {nullptr, false, 7, "1"}, {nullptr, true, 1, "1"}};
-    for (const auto& c : cases) {
-        Reset();
-        Fake.Popup = c.Popup;
-        Fake.NoPopup = c.NoPopup;
-        Fake.WindowThread = c.Thread;
-        BringToFront(Main);
-        std::string t = std::to_string(c.Thread);
-        EXPECT_EQ((std::vector<std::string>{"LastActivePopup", "Attach " + t + " 1", "SetForeground " + c.Target,
-                                            "Detach " + t + " 1", "SetActive " + c.Target}),
-                  Fake.Calls);
-    }
+    SetTimers({{u"a", 1000, 0, 0}});
+    EXPECT_EQ(1, KeepTickRunning(MainWindow));
+    EXPECT_EQ(TICK_PERIOD_MS, Fake.Timers[WINDOW_TIMER_ID]);
+    TickAt(1000);
+    EXPECT_EQ(0, App.Timers.Count);
+    KeepTickRunning(MainWindow);
+    EXPECT_TRUE(Fake.Timers.empty());
+    Fake.TickCount = 3601000;   // an hour without ticks
+    AddTimer(u"0:0:5", nullptr);
+    KeepTickRunning(MainWindow);
+    EXPECT_EQ(1u, Fake.Timers.count(WINDOW_TIMER_ID));
+    TickAt(3601250);
+    EXPECT_EQ(4750u, App.Timers.Records[0].Remaining);
 }
 
 }  // namespace

@@ -1,111 +1,87 @@
-// The window-free parts of the main window: request splitting, hot-key modifiers and the
-// grid of controls.
+// The window-free parts of the user interface: requests by text, the hot key's modifiers,
+// the row grid, and the saved window position across workspace and screen coordinates.
 #include <gtest/gtest.h>
-#include "fake_platform.h"
+#include "fakes.h"
 #include "hotkey_modifiers.h"
+#include "request_split.h"
 #include "row_geometry.h"
-#include "timer_request.h"
+#include "window_position.h"
 
 namespace {
 
-TEST(SplitTimerRequest, SplitsTimeAndName)
+TEST(UiLogic, SplitsRequests)
 {
-    const std::u16string pair = u"\U0001F600";   // one character in two units
     const struct {
         std::u16string Request, Time, Name;
     } cases[] = {
-        {u"5(tea)", u"5", u"tea"},
-        {u"5", u"5", u""},
-        {u"5()", u"5", u""},
-        {u"5 (tea)", u"5 ", u"tea"},
-        {u"5(tea", u"5(tea", u""},                             // no closing parenthesis: all time text
-        {u"5(a(b))", u"5", u"a(b)"},
-        {u"5(abcdefghijkl)", u"5", u"abcdefghij"},             // 12 units cut to 10
-        {u"5(abcdefghij)", u"5", u"abcdefghij"},
-        {u"5(abcdefghi" + pair + u"x)", u"5", u"abcdefghi"},   // a pair at units 10 and 11 is dropped whole
-        {u"5(abcdefgh" + pair + u"xy)", u"5", u"abcdefgh" + pair},
-        {std::u16string(100000, u'1'), std::u16string(255, u'1'), u""},   // time texts cut to 255 units
-        {std::u16string(300, u'2') + u"(n)", std::u16string(255, u'2'), u"n"},
-    };
-    ResetFakePlatform();
-    char16_t timeText[TIME_TEXT_UNITS];
-    char16_t name[MAX_NAME_LENGTH + 1];
-    for (const auto& c : cases) {
-        SplitTimerRequest(c.Request.c_str(), timeText, name);
-        EXPECT_EQ(c.Time, std::u16string(timeText)) << "row " << &c - cases;
-        EXPECT_EQ(c.Name, std::u16string(name)) << "row " << &c - cases;
-    }
-    SplitTimerRequest(nullptr, timeText, name);
-    EXPECT_EQ(0, timeText[0] | name[0]);
-}
-
-TEST(HotKeyModifiers, TranslatesControlFlagsToRegisterHotKeyModifiers)
-{
-    const struct {
-        uint16_t HotKey;
-        uint32_t Modifiers, VirtualKey;
-    } cases[] = {
-        {0x0654, 0x0003, 0x54},   // Ctrl+Alt+T
-        {0x0178, 0x0004, 0x78},   // Shift+F9
-        {0x0078, 0x0000, 0x78},   // F9 alone
-        {0x0A27, 0x0002, 0x27},   // Ctrl + extended right arrow: HOTKEYF_EXT dropped
-        {0x0F41, 0x0007, 0x41},
+        {u"5(tea)", u"5", u"tea"},          {u"5", u"5", u""},
+        {u"5(tea", u"5(tea", u""},          {u"5)", u"5)", u""},
+        {u"1:30()", u"1:30", u""},          {u"(a)(b)", u"", u"a)(b"},
+        {u"5(0123456789AB)", u"5", u"0123456789"},
+        // A pair straddling the tenth unit is dropped whole.
+        {u"5(012345678\U0001F600)", u"5", u"012345678"},
+        {std::u16string(300, u'1'), std::u16string(255, u'1'), u""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.Modifiers, HotKeyModifiers(c.HotKey)) << std::hex << c.HotKey;
-        EXPECT_EQ(c.VirtualKey, HotKeyVirtualKey(c.HotKey)) << std::hex << c.HotKey;
+        char16_t time[TIME_TEXT_UNITS], name[MAX_NAME_LENGTH + 1];
+        SplitTimerRequest(c.Request.c_str(), time, name);
+        EXPECT_EQ(c.Time, time) << &c - cases;
+        EXPECT_EQ(c.Name, name) << &c - cases;
     }
 }
 
-// With lines of 16 pixels and characters of 7: a row pitch of 26.
-const int Cw = 7, Lh = 16;
-
-void ExpectRect(const PixelRect& r, int x, int y, int width, int height)
+TEST(UiLogic, HotKeyModifiers)
 {
-    EXPECT_EQ(x, r.X);
-    EXPECT_EQ(y, r.Y);
-    EXPECT_EQ(width, r.Width);
-    EXPECT_EQ(height, r.Height);
+    EXPECT_EQ(0x0002u | 0x0001u, HotKeyModifiers(0x0654));   // HOTKEYF_CONTROL | HOTKEYF_ALT
+    EXPECT_EQ(0x0004u, HotKeyModifiers(0x0941));             // HOTKEYF_SHIFT | HOTKEYF_EXT
+    EXPECT_EQ(0x54u, HotKeyVirtualKey(0x0654));
 }
 
-TEST(RowGeometry, ControlsSitOnTheCharacterGrid)
+// Rows stack one pitch (LineHeight + 10) apart under a grid 25 characters wide; only the
+// bands of expired timers are red.
+TEST(UiLogic, RowGrid)
 {
-    const struct {
-        int Row, Kind, X, Y, Width, Height;
-    } rows[] = {
-        {0, RowLabel, 7, 5, 21, 16},   {0, RowTime, 28, 3, 77, 20},   {0, RowPause, 105, 2, 21, 22},
-        {0, RowEdit, 126, 2, 21, 22},  {0, RowDelete, 147, 2, 21, 22}, {9, RowLabel, 7, 239, 21, 16},
-    };
-    for (const auto& e : rows) {
-        SCOPED_TRACE(testing::Message() << e.Row << "/" << e.Kind);
-        ExpectRect(RowControlRect(e.Row, e.Kind, Cw, Lh), e.X, e.Y, e.Width, e.Height);
-    }
-    const struct {
-        int Count, Button, X, Y, Width;
-    } buttons[] = {
-        {0, 0, 7, 2, 35}, {0, 1, 42, 2, 35}, {0, 2, 77, 2, 35}, {0, 3, 112, 2, 35}, {0, 4, 147, 2, 21},
-        {3, 0, 7, 80, 35}, {10, 4, 147, 262, 21},
-    };
-    for (const auto& e : buttons) {
-        SCOPED_TRACE(testing::Message() << e.Count << "/" << e.Button);
-        ExpectRect(BottomButtonRect(e.Count, e.Button, Cw, Lh), e.X, e.Y, e.Width, Lh + 6);
-    }
-    ExpectRect(ClientAreaFor(0, Cw, Lh), 0, 0, 25 * Cw, Lh + 10);
-    ExpectRect(ClientAreaFor(3, Cw, Lh), 0, 0, 25 * Cw, 4 * 26);
-    ExpectRect(ClientAreaFor(10, Cw, Lh), 0, 0, 25 * Cw, 11 * 26);
-}
-
-TEST(RowGeometry, OnlyBandsOfExpiredTimersAreRed)
-{
-    ResetFakePlatform();
-    App.Timers.Count = 3;
+    ResetFakes();
+    PixelRect area = ClientAreaFor(3, 8, 20);
+    EXPECT_EQ(200, area.Width);
+    EXPECT_EQ(120, area.Height);
+    PixelRect time = RowControlRect(2, KIND_TIME, 8, 20), del = RowControlRect(2, KIND_DELETE, 8, 20);
+    EXPECT_EQ(63, time.Y);
+    EXPECT_EQ(area.Width - 8, del.X + del.Width);
+    EXPECT_EQ(92, BottomButtonRect(3, 4, 8, 20).Y);
+    App.Timers.Count = 2;
     App.Timers.Records[0].Remaining = 5;
-    App.Timers.Records[2].Suspended = 1;   // 1 and 2 expired
-    // Record 3 is beyond Count: its band is the bottom one, never red.
-    const int expected[] = {0, 0, 1, 1, 0, 0};
-    for (int band = -1; band < 5; ++band)
-        EXPECT_EQ(expected[band + 1], BandIsExpired(band)) << band;
-    EXPECT_EQ(0, BandIsExpired(MAX_TIMERS));
+    EXPECT_EQ(0, BandIsExpired(0));
+    EXPECT_EQ(1, BandIsExpired(1));
+    EXPECT_EQ(0, BandIsExpired(2));   // the bottom row
+}
+
+// A window in the work area of a monitor whose taskbar takes any side comes back at the same
+// screen point, also on a second monitor.
+TEST(UiLogic, SavedPositionComesBackAtTheSameScreenPoint)
+{
+    const MonitorArea monitors[] = {
+        {{0, 0, 1920, 1080}, {0, 40, 1920, 1080}},        // taskbar at the top
+        {{1920, 0, 3200, 1024}, {1980, 0, 3200, 1024}},   // second monitor, taskbar left
+    };
+    const ScreenRect works[] = {{0, 40, 1920, 1080}, {60, 0, 1920, 1080}, {0, 0, 1860, 1080}, {0, 0, 1920, 1040}};
+    for (const ScreenRect& work : works) {
+        MonitorArea single = {{0, 0, 1920, 1080}, work};
+        for (WindowPosition p : {WindowPosition{100, 200}, WindowPosition{1800, 1000}}) {
+            WindowPosition back = {-1, -1};
+            EXPECT_EQ(1, WorkspaceToScreen(ScreenToWorkspace(p, single), &single, 1, &back));
+            EXPECT_EQ(p.X, back.X) << work.Left << "," << work.Top;
+            EXPECT_EQ(p.Y, back.Y) << work.Left << "," << work.Top;
+        }
+    }
+    for (const MonitorArea& m : monitors) {
+        WindowPosition p = {m.Work.Left + 10, m.Work.Top + 10}, back = {-1, -1};
+        EXPECT_EQ(1, WorkspaceToScreen(ScreenToWorkspace(p, m), monitors, 2, &back));
+        EXPECT_EQ(p.X, back.X);
+        EXPECT_EQ(p.Y, back.Y);
+    }
+    WindowPosition gone = {5000, 5000}, back = {-1, -1};
+    EXPECT_EQ(0, WorkspaceToScreen(gone, monitors, 2, &back));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Requests by text: "5(tea)" is a five-minute timer named tea; "5" has no name.
-#include "timer_request.h"
+#include "request_split.h"
 #include "platform.h"
 #include "text16.h"
 

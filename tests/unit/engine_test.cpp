@@ -1,0 +1,143 @@
+// The engine without its tick: time texts, the timer table and the name history.
+#include <gtest/gtest.h>
+#include "fakes.h"
+#include "name_history.h"
+#include "time_text.h"
+#include "timer_table.h"
+
+namespace {
+
+struct EngineTest : ::testing::Test {
+    void SetUp() override { ResetFakes(); }
+};
+
+TEST_F(EngineTest, ParsesTimeTexts)
+{
+    const struct {
+        const char16_t* Text;
+        uint64_t Value;
+        int Clock;
+    } cases[] = {
+        {u"5", 300000, 0},          {u"1:30", 5400000, 0},       {u"0:0:30", 30000, 0},
+        {u"1:90", 9000000, 0},      {u"1::30", 3630000, 0},      {u"5::", 18000000, 0},
+        {u"1h30m20s", 5420000, 0},  {u"1:2:3:4", 3723000, 0},    {u"", 0, 0},
+        {u"\uFF15", 0, 0},          {u"5(tea", 18000000, 0},     {u"1\U0001F600" u"30", 5400000, 0},
+        {u"A9:30", 34200000, 1},    {u"am9:30", 34200000, 1},    {u"AM 9:30", 570000, 1},
+        {u"pm5:30:15", 63015000, 1}, {u"PM12:30", 1800000, 1},   {u"AM12:30", 45000000, 1},
+        {u"A25", 3600000, 1},       {u"A9:30:75", 34275000, 1},  {u"A23:59:60", 0, 1},
+        {u"P", 43200000, 1},        {u" A9:30", 9000, 0},
+    };
+    for (const auto& c : cases) {
+        uint64_t value = 12345;
+        EXPECT_EQ(c.Clock, ParseTimeText(&value, c.Text)) << &c - cases;
+        EXPECT_EQ(c.Value, value) << &c - cases;
+    }
+    // Only the first 255 units count, and a run of digits too long for 64 bits wraps.
+    std::u16string text = u"1:" + std::u16string(252, u'0') + u"7" + u"1:30";
+    uint64_t value = 0;
+    ParseTimeText(&value, text.c_str());
+    EXPECT_EQ(67u * 60000u, value);
+    ParseTimeText(&value, std::u16string(40, u'9').c_str());
+    EXPECT_EQ(UINT64_C(13399722918938673151) * 60000u, value);   // 10^40 - 1 modulo 2^64
+}
+
+// The edit form reads back as the value rounded up to a whole second.
+TEST_F(EngineTest, FormatsDisplayAndEditForms)
+{
+    const struct {
+        uint64_t Value;
+        int Clock;
+        const char16_t* Padded;
+        const char16_t* Edit;
+    } cases[] = {
+        {0, 0, u" 0:00:00", u"0:0:0"},           {1, 0, u" 0:00:01", u"0:0:1"},
+        {1001, 0, u" 0:00:02", u"0:0:2"},        {299001, 0, u" 0:05:00", u"0:5:0"},
+        {36000000, 0, u"10:00:00", u"10:0:0"},   {3599999000, 0, u"999:59:59", u"999:59:59"},
+        {4442706000, 0, u"*234:05:06", u"1234:5:6"}, {0, 1, u"AM 0:00:00", u"AM0:0:0"},
+        {43199000, 1, u"AM11:59:59", u"AM11:59:59"}, {43200000, 1, u"PM 0:00:00", u"PM0:0:0"},
+        {63000000, 1, u"PM 5:30:00", u"PM5:30:0"},
+        {UINT64_MAX, 0, u"*030:25:52", u"5124095576030:25:52"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.Padded, std::u16string(FormatTimeText(c.Value, c.Clock))) << c.Value;
+        const char16_t* edit = FormatEditTimeText(c.Value, c.Clock);
+        EXPECT_EQ(c.Edit, std::u16string(edit)) << c.Value;
+        uint64_t back = 0;
+        if (c.Value < MS_PER_DAY * 1000) {
+            EXPECT_EQ(c.Clock, ParseTimeText(&back, edit));
+            EXPECT_EQ((c.Value + 999) / 1000 * 1000, back) << c.Value;
+        }
+    }
+}
+
+TEST_F(EngineTest, TableOperations)
+{
+    Fake.LocalTime = {17, 0, 0, 0};
+    App.LastTick = 1000;
+    Fake.TickCount = 1300;   // a new timer also gets the 300 ms the next tick takes off
+    EXPECT_EQ(1, AddTimer(u"5", u"tea"));
+    EXPECT_EQ(1, AddTimer(u"P5:30", nullptr));
+    EXPECT_EQ(1, AddTimer(u"P4:59", u"0123456789AB"));   // a name is cut to 10 units
+    EXPECT_EQ(0, AddTimer(u"0:0:0", u"zero"));
+    const TimerRecord* r = App.Timers.Records;
+    EXPECT_EQ((Texts{u"tea", u"", u"0123456789"}), TimerNames());
+    EXPECT_EQ(300300u, r[0].Remaining);
+    EXPECT_EQ(1800300u, r[1].Remaining);
+    EXPECT_EQ(86340300u, r[2].Remaining);   // 16:59 has passed today: tomorrow
+    EXPECT_EQ(1, r[1].ClockMode);
+    EXPECT_EQ(std::u16string(u"PM 5:30:00"), TimerLabel(&r[1]));
+
+    EXPECT_EQ(0, ToggleSuspend(1));   // a clock timer cannot pause
+    EXPECT_EQ(1, ToggleSuspend(0));
+    EXPECT_EQ(1, r[0].Suspended);
+    // The edit form's time left: a paused timer its Remaining, a running one less the time
+    // since the last tick, never below 1 ms.
+    EXPECT_EQ(300300u, TimeLeftNow(&r[0]));
+    EXPECT_EQ(1800000u, TimeLeftNow(&r[1]));
+    App.Timers.Records[2].Remaining = 200;
+    EXPECT_EQ(1u, TimeLeftNow(&r[2]));
+
+    EXPECT_EQ(0, ReplaceTimer(0, u"0", u"x"));
+    EXPECT_EQ(1, ReplaceTimer(0, u"1", u"egg"));
+    EXPECT_EQ(0, r[0].Suspended);
+    for (int i = 0; i < 7; ++i)
+        AddTimer(u"1", nullptr);
+    EXPECT_EQ(0, AddTimer(u"1", u"eleventh"));
+    App.Timers.Records[0].Remaining = 0;
+    App.Timers.Records[9].Remaining = 0;
+    EXPECT_EQ(0, ToggleSuspend(0));   // an expired timer cannot pause
+    EXPECT_EQ(2, CompactExpired());
+    DeleteTimer(0);
+    DeleteTimer(7);   // beyond the end: nothing
+    EXPECT_EQ(7, App.Timers.Count);
+    EXPECT_EQ(u"0123456789", TimerNames()[0]);
+}
+
+TEST_F(EngineTest, TimeToGoWrapsAtMidnight)
+{
+    Fake.LocalTime = {23, 59, 59, 999};
+    EXPECT_EQ(0u, TimeToGo(MS_PER_DAY - 1));   // this very millisecond: now
+    EXPECT_EQ(MS_PER_DAY - 1, TimeToGo(MS_PER_DAY - 2));
+    EXPECT_EQ(1u, TimeToGo(0));
+}
+
+TEST_F(EngineTest, HistoryKeepsSixteenMostRecentFirst)
+{
+    AddNameToHistory(u"");
+    EXPECT_EQ(0, App.History.Count);
+    Texts names;
+    for (int i = 0; i < 16; ++i)
+        names.push_back(std::u16string(1, char16_t(u'a' + i)));
+    SetHistory(names);
+    AddNameToHistory(u"c");   // moves to the front
+    AddNameToHistory(u"new");  // pushes the oldest off
+    Texts expected = {u"new", u"c", u"a", u"b"};
+    for (int i = 3; i < 15; ++i)
+        expected.push_back(std::u16string(1, char16_t(u'a' + i)));
+    Texts got;
+    for (int i = 0; i < App.History.Count; ++i)
+        got.push_back(App.History.Entries[i]);
+    EXPECT_EQ(expected, got);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The fakes of the native unit tests (see fakes.h).
+#include "fakes.h"
+#include <algorithm>
+#include <cstring>
+#include "registry.h"
+#include "window_ops.h"
+
+FakeState Fake;
+WindowHandle const MainWindow = reinterpret_cast<WindowHandle>(uintptr_t(1));
+
+void ResetFakes()
+{
+    std::memset(static_cast<void*>(&App), 0, sizeof App);
+    Fake = FakeState();
+}
+
+Bytes LE(uint64_t value, int size)
+{
+    Bytes bytes;
+    for (int i = 0; i < size; ++i)
+        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    return bytes;
+}
+
+Bytes Utf16(const std::u16string& text)
+{
+    Bytes bytes;
+    for (char16_t unit : text + u'\0') {
+        bytes.push_back(static_cast<uint8_t>(unit));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+Texts TimerNames()
+{
+    Texts names;
+    for (int i = 0; i < App.Timers.Count; ++i)
+        names.push_back(App.Timers.Records[i].Name);
+    return names;
+}
+
+void SetHistory(const Texts& names)
+{
+    App.History.Count = static_cast<int32_t>(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        std::copy(names[i].begin(), names[i].end() + 1, App.History.Entries[i]);
+}
+
+static bool IsHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+static bool IsLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+uint64_t PlatformTickCount() { return Fake.TickCount; }
+void PlatformLocalTime(LocalClockTime* out) { *out = Fake.LocalTime; }
+uint64_t PlatformLocalFileTime() { return Fake.LocalFileTime; }
+
+void PlatformUpperCase(char16_t* text)
+{
+    for (; *text != 0; ++text)
+        if (*text >= u'a' && *text <= u'z')
+            *text = static_cast<char16_t>(*text - u'a' + u'A');
+}
+
+const char16_t* PlatformNextChar(const char16_t* p) { return *p == 0 ? p : p + (IsHigh(p[0]) && IsLow(p[1]) ? 2 : 1); }
+
+const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* p)
+{
+    if (p <= start)
+        return start;
+    return p - 1 > start && IsLow(p[-1]) && IsHigh(p[-2]) ? p - 2 : p - 1;
+}
+
+// GetModuleFileNameW: a path too long is cut to room - 1 units, and room is returned.
+int PlatformModuleFileName(char16_t* buffer, int room)
+{
+    int length = static_cast<int>(Fake.ModulePath.size());
+    if (length == 0)
+        return 0;
+    int copied = std::min(length, room - 1);
+    std::copy(Fake.ModulePath.begin(), Fake.ModulePath.begin() + copied, buffer);
+    buffer[copied] = 0;
+    return std::min(length, room);
+}
+
+static std::map<std::u16string, FakeValue>* Key(RegistryKey key) { return static_cast<std::map<std::u16string, FakeValue>*>(key); }
+
+int RegistryOpenKey(const char16_t* subkey, uint32_t, RegistryKey* key)
+{
+    auto found = Fake.Keys.find(subkey);
+    if (found == Fake.Keys.end())
+        return 0;
+    *key = &found->second;
+    return ++Fake.OpenKeys;
+}
+
+int RegistryCreateKey(const char16_t* subkey, uint32_t, RegistryKey* key)
+{
+    *key = &Fake.Keys[subkey];
+    return ++Fake.OpenKeys;
+}
+
+int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint32_t* size)
+{
+    auto found = Key(key)->find(name);
+    if (found == Key(key)->end())
+        return 0;
+    if (found->second.Data.size() > *size) {
+        std::memset(buffer, 0xCD, *size);   // what a failed read leaves is undefined
+        return 0;
+    }
+    *size = static_cast<uint32_t>(found->second.Data.size());
+    std::copy(found->second.Data.begin(), found->second.Data.end(), static_cast<uint8_t*>(buffer));
+    return 1;
+}
+
+int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data, uint32_t size)
+{
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    (*Key(key))[name] = {type, Bytes(bytes, bytes + size)};
+    return 1;
+}
+
+int RegistryDeleteValue(RegistryKey key, const char16_t* name)
+{
+    Key(key)->erase(name);
+    return 1;
+}
+
+void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
+
+void WindowSetRowText(WindowHandle, int row, const char16_t* text)
+{
+    Fake.RowTexts[row] = text;
+    ++Fake.RowWrites;
+}
+
+int WindowForegroundOwner(WindowHandle) { return Fake.Foreground; }
+
+void BringToFront(WindowHandle)
+{
+    ++Fake.Raised;
+    if (Fake.GrantForeground)
+        Fake.Foreground = FOREGROUND_MAIN;
+}
+
+void WindowFlash(WindowHandle) { ++Fake.Flashed; }
+void WindowInvalidate(WindowHandle) { ++Fake.Invalidated; }
+
+WindowHandle WindowOpenNotice(WindowHandle)
+{
+    bool open = !Fake.NoticeCancelled.empty() && !Fake.NoticeCancelled.back();
+    return open ? reinterpret_cast<WindowHandle>(uintptr_t(100 + Fake.NoticeCancelled.size())) : nullptr;
+}
+
+void WindowCloseNotice(WindowHandle notice)
+{
+    size_t depth = reinterpret_cast<uintptr_t>(notice) - 100;
+    if (!Fake.NoticeIgnoresCancel)
+        Fake.NoticeCancelled[depth - 1] = true;
+}
+
+void WindowSleep(unsigned) { ++Fake.Sleeps; }
+
+void WindowShowNotice(WindowHandle, const char16_t* text)
+{
+    Fake.Notices.push_back(text);
+    Fake.NoticeCancelled.push_back(false);
+    if (Fake.NoticeLoop)
+        Fake.NoticeLoop(static_cast<int>(Fake.NoticeCancelled.size()));
+    Fake.NoticeCancelled.pop_back();
+}
+
+int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds)
+{
+    Fake.Timers[id] = milliseconds;
+    return 1;
+}
+
+void WindowStopTimer(WindowHandle, uintptr_t id) { Fake.Timers.erase(id); }
+void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }

@@ -1,0 +1,50 @@
+// Fakes at the two seams of the native unit tests: the platform (a clock the test moves,
+// ASCII case, surrogate-aware stepping), the registry (values in memory), and the window
+// operations of the tick (row texts, foreground, notices whose loop can run ticks).
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+#include "app_state.h"
+#include "platform.h"
+
+typedef std::vector<uint8_t> Bytes;
+typedef std::vector<std::u16string> Texts;
+
+struct FakeValue {
+    uint32_t Type;
+    Bytes Data;
+};
+
+struct FakeState {
+    uint64_t TickCount = 0;
+    LocalClockTime LocalTime = {0, 0, 0, 0};
+    uint64_t LocalFileTime = 0;
+    std::u16string ModulePath;
+    // registry: key path -> value name -> value; OpenKeys counts keys not yet closed
+    std::map<std::u16string, std::map<std::u16string, FakeValue>> Keys;
+    int OpenKeys = 0;
+    // window
+    std::map<int, std::u16string> RowTexts;   // row -> text shown
+    int RowWrites = 0;
+    int Foreground = 0;                       // a ForegroundOwner value
+    bool GrantForeground = true;              // BringToFront makes the main window foreground
+    int Raised = 0, Flashed = 0, Invalidated = 0, Rebuilt = 0, Sleeps = 0;
+    Texts Notices;                            // every notice text shown, in order
+    std::vector<bool> NoticeCancelled;        // the open notices, innermost last
+    bool NoticeIgnoresCancel = false;
+    std::function<void(int depth)> NoticeLoop;   // runs inside the notice at depth 1, 2, ...
+    std::map<uintptr_t, unsigned> Timers;     // running window timers and their periods
+};
+
+extern FakeState Fake;
+extern WindowHandle const MainWindow;
+
+// Zeroes App and the fakes.
+void ResetFakes();
+Bytes LE(uint64_t value, int size);
+Bytes Utf16(const std::u16string& text);   // with the terminator
+Texts TimerNames();
+void SetHistory(const Texts& names);

@@ -1,0 +1,172 @@
+// The registry store: the settings and history values byte for byte, values of the wrong
+// size, the 48-byte timer record, and the one-time restart.
+#include <gtest/gtest.h>
+#include "fakes.h"
+#include "registry.h"
+#include "settings_store.h"
+#include "timer_handover.h"
+#include "timer_table.h"
+
+namespace {
+
+const std::u16string KEY = u"Software\\Brelwix\\Korvalinde";
+const std::u16string RUN_ONCE = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const uint64_t NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
+
+struct StoreTest : ::testing::Test {
+    void SetUp() override
+    {
+        ResetFakes();
+        Fake.LocalFileTime = NOW;
+    }
+    void TearDown() override { EXPECT_EQ(0, Fake.OpenKeys); }
+    static void Put(const std::u16string& name, const Bytes& data, uint32_t type = RegistryTypeBinary)
+    {
+        Fake.Keys[KEY][name] = {type, data};
+    }
+    static Bytes Record(uint64_t preset, uint32_t suspended, uint32_t clock, uint64_t time, const std::u16string& name)
+    {
+        Bytes b = LE(preset, 8), s = LE(suspended, 4), c = LE(clock, 4), t = LE(time, 8), n = Utf16(name);
+        b.insert(b.end(), s.begin(), s.end());
+        b.insert(b.end(), c.begin(), c.end());
+        b.insert(b.end(), t.begin(), t.end());
+        b.insert(b.end(), n.begin(), n.end());
+        b.resize(48);
+        return b;
+    }
+};
+
+TEST_F(StoreTest, SettingsRoundTripByteForByte)
+{
+    App.Position = {-8, 300};
+    App.Mute = 1;
+    App.TopMost = 1;
+    App.HotKey = 0x0654;   // Ctrl+Alt+T
+    App.RememberAtShutdown = 1;
+    SetHistory({u"tea", u"0123456789"});
+    Put(u"History5", Utf16(u"stale"), RegistryTypeString);
+    SaveSettings();
+    SaveHotKeySettings();
+    auto values = Fake.Keys[KEY];
+    EXPECT_EQ((Bytes{0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}), values[u"Position"].Data);
+    EXPECT_EQ(LE(1, 4), values[u"Mute"].Data);
+    EXPECT_EQ(RegistryTypeBinary, values[u"TopMost"].Type);
+    EXPECT_EQ((Bytes{0x54, 0x06}), values[u"HotKey"].Data);
+    EXPECT_EQ(RegistryTypeBinary, values[u"HotKey"].Type);
+    EXPECT_EQ(RegistryTypeDword, values[u"SuspendEnd"].Type);
+    EXPECT_EQ(Utf16(u"0123456789"), values[u"History1"].Data);
+    EXPECT_EQ(RegistryTypeString, values[u"History0"].Type);
+    EXPECT_EQ(0u, values.count(u"History5"));
+
+    ResetFakes();
+    Fake.Keys[KEY] = values;
+    LoadSettings();
+    EXPECT_EQ(-8, App.Position.X);
+    EXPECT_EQ(300, App.Position.Y);
+    EXPECT_EQ(1, App.Mute);
+    EXPECT_EQ(1, App.TopMost);
+    EXPECT_EQ(0x0654, App.HotKey);
+    EXPECT_EQ(1, App.RememberAtShutdown);
+    EXPECT_EQ((Texts{u"tea", u"0123456789"}), Texts(App.History.Entries, App.History.Entries + App.History.Count));
+}
+
+// A longer value than expected is ignored; a shorter one sets only the low bytes. History
+// values close up around gaps, and a full 22-byte one without terminator keeps 10 units.
+TEST_F(StoreTest, OddValuesAreReadSafely)
+{
+    App.Mute = 0x01020304;
+    Put(u"Mute", {9});
+    Put(u"TopMost", LE(1, 8));
+    Put(u"HotKey", LE(0x0654, 4));
+    Put(u"History0", Utf16(u"a"), RegistryTypeString);
+    Put(u"History2", Bytes(22, 0x41), RegistryTypeString);
+    Put(u"History3", Bytes(24, 0x41), RegistryTypeString);
+    Put(u"History4", {0x62, 0}, RegistryTypeString);
+    LoadSettings();
+    EXPECT_EQ(0x01020309, App.Mute);
+    EXPECT_EQ(0, App.TopMost);
+    EXPECT_EQ(0, App.HotKey);
+    EXPECT_EQ((Texts{u"a", u"\u4141\u4141\u4141\u4141\u4141\u4141\u4141\u4141\u4141\u4141", u"b"}),
+              Texts(App.History.Entries, App.History.Entries + App.History.Count));
+}
+
+TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce)
+{
+    Fake.LocalTime = {12, 0, 0, 0};
+    AddTimer(u"5", u"tea");
+    AddTimer(u"1", u"egg");
+    ToggleSuspend(1);
+    App.Timers.Records[1].Remaining = 45000;
+    AddTimer(u"1", u"done");
+    App.Timers.Records[2].Remaining = 0;   // expired while a notice was open
+    Put(u"Suspend7", Bytes(49, 0));        // over-long: neither restored nor deleted
+    SaveTimers();
+    auto& values = Fake.Keys[KEY];
+    EXPECT_EQ(Record(300000, 0, 0, NOW + UINT64_C(300000) * 10000, u"tea"), values[u"Suspend0"].Data);
+    EXPECT_EQ(Record(60000, 1, 0, 45000, u"egg"), values[u"Suspend1"].Data);
+    EXPECT_EQ(Record(60000, 0, 0, 0, u"done"), values[u"Suspend2"].Data);
+    EXPECT_EQ(RegistryTypeBinary, values[u"Suspend0"].Type);
+
+    App.Timers.Count = 0;
+    Put(u"Suspend3", Record(7, 0, 1, NOW - 10000, u"late"));   // ran out while away
+    Put(u"Suspend4", Record(7, 1, 1, 5000, u"clockpause"));   // a clock timer cannot pause
+    Put(u"Suspend5", Bytes(10, 0));                           // short: zeros behind it
+    Fake.LocalFileTime = NOW + UINT64_C(60000) * 10000;                 // a minute later
+    LoadSettings();
+    EXPECT_EQ((Texts{u"tea", u"egg", u"done", u"late", u"clockpause", u""}), TimerNames());
+    const TimerRecord* r = App.Timers.Records;
+    EXPECT_EQ(240000u, r[0].Remaining);
+    EXPECT_EQ(45000u, r[1].Remaining);
+    EXPECT_EQ(1, r[1].Suspended);
+    // Overdue and stored expired alike come back due at once, so the first tick reports them.
+    for (int i : {2, 3, 5})
+        EXPECT_EQ(1u, r[i].Remaining) << i;
+    EXPECT_EQ(0, r[2].Suspended + r[4].Suspended);
+    EXPECT_EQ(1u, values.size());
+    EXPECT_EQ(1u, values.count(u"Suspend7"));
+}
+
+// The expiry field saturates instead of wrapping, and a restored time is never more than a
+// later save can write as an expiry.
+TEST_F(StoreTest, HugeCountdownsNeverWrap)
+{
+    const uint64_t longest = (UINT64_MAX - NOW) / 10000;
+    const struct {
+        uint64_t Remaining;
+        uint64_t Stored;
+    } cases[] = {
+        {longest - 1, NOW + (longest - 1) * 10000},
+        {longest, NOW + longest * 10000},
+        {longest + 1, UINT64_MAX},
+        {UINT64_C(5999999999940000), UINT64_MAX},   // typed as 99999999999 minutes
+    };
+    for (const auto& c : cases) {
+        ResetFakes();
+        Fake.LocalFileTime = NOW;
+        App.Timers.Count = 1;
+        App.Timers.Records[0].Remaining = c.Remaining;
+        SaveTimers();
+        EXPECT_EQ(LE(c.Stored, 8), Bytes(&Fake.Keys[KEY][u"Suspend0"].Data[16], &Fake.Keys[KEY][u"Suspend0"].Data[24]));
+        App.Timers.Count = 0;
+        LoadSettings();
+        EXPECT_EQ(std::min(c.Remaining, longest), App.Timers.Records[0].Remaining);
+    }
+    Put(u"Suspend0", Record(0, 1, 0, UINT64_MAX - 5, u"paused"));
+    App.Timers.Count = 0;
+    LoadSettings();
+    EXPECT_EQ(longest, App.Timers.Records[0].Remaining);
+}
+
+TEST_F(StoreTest, RunOnceHoldsTheQuotedPath)
+{
+    RegisterRunOnce();   // no module path: nothing written
+    EXPECT_EQ(0u, Fake.Keys.count(RUN_ONCE));
+    Fake.ModulePath = u"C:\\Programs\\Korvalinde.exe";
+    RegisterRunOnce();
+    EXPECT_EQ(Utf16(u"\"C:\\Programs\\Korvalinde.exe\""), Fake.Keys[RUN_ONCE][u"Korvalinde"].Data);
+    Fake.ModulePath = std::u16string(300, u'x');   // cut to 259 units
+    RegisterRunOnce();
+    EXPECT_EQ(Utf16(u"\"" + std::u16string(259, u'x') + u"\""), Fake.Keys[RUN_ONCE][u"Korvalinde"].Data);
+}
+
+}  // namespace

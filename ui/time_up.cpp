@@ -1,0 +1,172 @@
+// The window side of the tick: shows what CountDownTimers says, brings the window forward
+// when timers run out and shows the one notice that lists them all, replacing an open one.
+// Window-free: it works through ui/window_ops.h, so the unit tests drive it natively.
+#include "time_up.h"
+#include "resource.h"
+#include "text16.h"
+#include "tick.h"
+#include "timer_table.h"
+#include "window_ops.h"
+
+const char16_t NOTICE_CAPTION[] = u"TimeUp";
+
+static const int NOTICE_TEXT_UNITS = 256;
+// "時間です" (it is time), the first line of the notice; escaped so that every compiler
+// reads the source the same way.
+static const char16_t NOTICE_HEADING[] = u"\u6642\u9593\u3067\u3059";
+// The wait for a closed notice to go away gives up after 30 polls of 100 ms, so a notice
+// that never disappears cannot hang the program.
+static const int REPLACE_WAIT_POLLS = 30;
+static const unsigned REPLACE_WAIT_POLL_MS = 100;
+
+void ShowRowText(WindowHandle mainWindow, int row, const char16_t* text)
+{
+    if (row < 0 || row >= MAX_TIMERS)
+        return;
+    char16_t(&shown)[ROW_TEXT_UNITS] = App.ShownRowText[row];
+    // Setting a static's text repaints it even when nothing changes.
+    if (TextEqual(shown, text))
+        return;
+    TextCopy(shown, ROW_TEXT_UNITS, text);
+    WindowSetRowText(mainWindow, row, shown);
+}
+
+static void DisarmEarlyCheck(WindowHandle mainWindow)
+{
+    if (!App.EarlyCheckArmed)
+        return;
+    WindowStopTimer(mainWindow, EARLY_CHECK_TIMER_ID);
+    App.EarlyCheckArmed = 0;
+}
+
+// A timer that falls due before the next regular tick gets a check of its own at its due
+// moment, so that the notice is not up to a quarter second late. A check that comes a few
+// milliseconds early (the tick count moves in steps) arms itself again for the rest.
+static void ArmEarlyCheck(WindowHandle mainWindow)
+{
+    uint64_t due = NextExpiryDue();
+    if (due >= TICK_PERIOD_MS) {
+        DisarmEarlyCheck(mainWindow);
+        return;
+    }
+    App.EarlyCheckArmed = WindowStartTimer(mainWindow, EARLY_CHECK_TIMER_ID, static_cast<unsigned>(due));
+}
+
+int KeepTickRunning(WindowHandle mainWindow)
+{
+    if (App.Timers.Count > 0 && !App.WindowTimerId) {
+        // LastTick stays where the last tick left it; AddTimer added the time since then to
+        // the new timer, and the first tick takes it off again.
+        if (WindowStartTimer(mainWindow, WINDOW_TIMER_ID, TICK_PERIOD_MS))
+            App.WindowTimerId = WINDOW_TIMER_ID;
+    } else if (App.Timers.Count <= 0 && App.WindowTimerId) {
+        StopTicks(mainWindow);
+    }
+    return App.Timers.Count <= 0 || App.WindowTimerId != 0;
+}
+
+void StopTicks(WindowHandle mainWindow)
+{
+    if (App.WindowTimerId)
+        WindowStopTimer(mainWindow, App.WindowTimerId);
+    App.WindowTimerId = 0;
+    DisarmEarlyCheck(mainWindow);
+}
+
+static void DrawAttention(WindowHandle mainWindow)
+{
+    if (!App.Mute && WindowForegroundOwner(mainWindow) != FOREGROUND_MAIN) {
+        BringToFront(mainWindow);
+        // Windows refuses the foreground to a program in the background; then the taskbar
+        // button flashes until the user comes. Nothing else takes the focus.
+        if (WindowForegroundOwner(mainWindow) == FOREGROUND_ELSEWHERE)
+            WindowFlash(mainWindow);
+    }
+    WindowInvalidate(mainWindow);
+}
+
+// Closes the open notice so that a new one can list every expired timer, and waits until
+// it has gone.
+static void CloseOpenNotice(WindowHandle mainWindow)
+{
+    WindowHandle notice = WindowOpenNotice(mainWindow);
+    if (notice == nullptr)
+        return;
+    WindowCloseNotice(notice);
+    for (int poll = 0; poll < REPLACE_WAIT_POLLS; ++poll) {
+        WindowSleep(REPLACE_WAIT_POLL_MS);
+        if (WindowOpenNotice(mainWindow) == nullptr)
+            return;
+    }
+}
+
+static void ReportExpiries(WindowHandle mainWindow, const int* newlyExpired, int count)
+{
+    int expired[MAX_TIMERS];
+    for (int k = 0; k < count; ++k)
+        expired[k] = newlyExpired[k];
+    if (App.NoticeState & NOTICE_SHOWN) {
+        App.NoticeState |= NOTICE_REPLACING;
+        // The new notice lists the timers of the open one as well.
+        count = 0;
+        for (int i = 0; i < App.Timers.Count && i < MAX_TIMERS; ++i)
+            if (App.Timers.Records[i].Remaining == 0)
+                expired[count++] = i;
+        CloseOpenNotice(mainWindow);
+        App.NoticeState &= ~NOTICE_REPLACING;
+    }
+    if (App.Mute)
+        return;   // expired timers stay, red, until mute is switched off
+
+    App.NoticeState |= NOTICE_SHOWN;
+    char16_t notice[NOTICE_TEXT_UNITS];
+    TextCopy(notice, NOTICE_TEXT_UNITS, NOTICE_HEADING);
+    for (int k = 0; k < count; ++k) {
+        char16_t label[MAX_NAME_LENGTH + 1];
+        CopyTimerLabel(&App.Timers.Records[expired[k]], label);
+        TextAppend(notice, NOTICE_TEXT_UNITS, u"\n");
+        TextAppend(notice, NOTICE_TEXT_UNITS, label);
+    }
+    WindowShowNotice(mainWindow, notice);
+
+    // A tick that replaced this notice has already removed the timers and rebuilt the rows.
+    if (!(App.NoticeState & NOTICE_REPLACING)) {
+        CompactExpired();
+        BuildTimerRows(mainWindow);
+    }
+    App.NoticeState &= ~NOTICE_SHOWN;
+}
+
+void ProcessTick(WindowHandle mainWindow, int regular)
+{
+    // A tick further up the stack has not reached its notice: nothing changes, not even
+    // LastTick or BlinkPhase.
+    if (App.NoticeState & TICK_BUSY)
+        return;
+    App.NoticeState |= TICK_BUSY;
+
+    TickOutcome outcome;
+    CountDownTimers(regular, &outcome);
+    for (int row = 0; row < outcome.RowCount; ++row)
+        ShowRowText(mainWindow, row, outcome.RowText[row]);
+    if (outcome.ExpiredCount > 0)
+        DrawAttention(mainWindow);
+    ArmEarlyCheck(mainWindow);
+
+    // From here on a nested tick may run inside the notice's message loop.
+    App.NoticeState &= ~TICK_BUSY;
+    if (outcome.ExpiredCount > 0)
+        ReportExpiries(mainWindow, outcome.Expired, outcome.ExpiredCount);
+}
+
+void OnWindowTimer(WindowHandle mainWindow, uintptr_t timerId)
+{
+    const int regular = timerId == WINDOW_TIMER_ID;
+    // A window timer repeats; the early check is meant to fire once.
+    if (!regular)
+        DisarmEarlyCheck(mainWindow);
+    // While a dialog of ours is open the ticks are dropped; the first tick afterwards
+    // subtracts the whole time since LastTick.
+    if (!App.ModalOpen)
+        ProcessTick(mainWindow, regular);
+}
