@@ -66,10 +66,10 @@ static int InitInstance(HINSTANCE instance)
     if (!RegisterClassW(&windowClass))
         return 0;
 
-    // The settings dialog's hot-key control belongs to the common controls.
+    // The settings dialog's hot-key control and the tooltips belong to the common controls.
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_HOTKEY_CLASS;
+    controls.dwICC = ICC_HOTKEY_CLASS | ICC_BAR_CLASSES;
     InitCommonControlsEx(&controls);
 
     App.Instance = instance;

@@ -30,6 +30,7 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     ReleaseDC(window, dc);
 
     App.MainWindow = window;
+    CreateToolTips(window);
     // Every tick measures its delta from here, also one that runs inside a message box below.
     App.LastTick = GetTickCount64();
     // Builds the rows of the handed-over timers and starts the tick when there are any.
@@ -220,6 +221,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND:
         OnCommand(window, wParam);
+        return 0;
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOW)
+            OnToolTipText(reinterpret_cast<NMTTDISPINFOW*>(lParam));
         return 0;
     case WM_TIMER:
         OnWindowTimer(window, wParam);

@@ -22,9 +22,11 @@ static HWND CreateChild(HWND window, const wchar_t* className, const wchar_t* te
                         DWORD extendedStyle, int id)
 {
     // Created small at the origin; LayoutTimerRows gives every control its real place.
-    return CreateWindowExW(extendedStyle, className, text, style, 0, 0, 10, 10, window,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           static_cast<HINSTANCE>(App.Instance), nullptr);
+    HWND control = CreateWindowExW(extendedStyle, className, text, style, 0, 0, 10, 10, window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   static_cast<HINSTANCE>(App.Instance), nullptr);
+    AddToolTip(window, control, id);
+    return control;
 }
 
 static HWND EnsureChild(HWND window, int id, const wchar_t* className, const wchar_t* text, DWORD style,
@@ -85,8 +87,10 @@ void BuildTimerRows(WindowHandle handle)
     for (int row = count; row < MAX_TIMERS; ++row) {
         for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind) {
             HWND control = GetDlgItem(window, ROW_BASE[kind] + row);
-            if (control)
+            if (control) {
+                RemoveToolTip(window, control, ROW_BASE[kind] + row);
                 DestroyWindow(control);
+            }
         }
         App.ShownRowText[row][0] = 0;
     }
@@ -130,6 +134,11 @@ void LayoutTimerRows(HWND window)
     // All controls move in one deferred batch; if the batch fails, the rest is placed one by one.
     HDWP batch = BeginDeferWindowPos(total);
     int placed = 0;
+    for (int i = 0; i < total; ++i) {
+        const PixelRect& r = placements[i].Rect;
+        RECT rect = {r.X, r.Y, r.X + r.Width, r.Y + r.Height};
+        PlaceToolTip(window, placements[i].Id, rect);
+    }
     for (; batch && placed < total; ++placed) {
         const PixelRect& r = placements[placed].Rect;
         batch = DeferWindowPos(batch, GetDlgItem(window, placements[placed].Id), nullptr, r.X, r.Y, r.Width,

@@ -2,6 +2,7 @@
 // and the requests by text.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include "window_ops.h"   // BuildTimerRows, which the tick calls too
 
 extern const wchar_t MAIN_CLASS_NAME[];     // "KorvalindeMainClass"
@@ -16,6 +17,13 @@ void LayoutTimerRows(HWND window);
 void PaintRowBands(HWND window);
 // The pause button's text: "■" while the timer runs, "＞" while it is paused.
 const wchar_t* PauseButtonText(int suspended);
+
+// tooltips.cpp: one tool per button and time display, added and removed with the controls
+void CreateToolTips(HWND window);
+void AddToolTip(HWND window, HWND control, int id);
+void RemoveToolTip(HWND window, HWND control, int id);
+void PlaceToolTip(HWND window, int id, const RECT& rect);
+void OnToolTipText(NMTTDISPINFOW* info);
 
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

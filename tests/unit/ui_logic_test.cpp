@@ -4,7 +4,10 @@
 #include "fakes.h"
 #include "hotkey_modifiers.h"
 #include "request_split.h"
+#include "resource.h"
 #include "row_geometry.h"
+#include "timer_table.h"
+#include "tooltip_text.h"
 #include "window_position.h"
 
 namespace {
@@ -82,6 +85,45 @@ TEST(UiLogic, SavedPositionComesBackAtTheSameScreenPoint)
     }
     WindowPosition gone = {5000, 5000}, back = {-1, -1};
     EXPECT_EQ(0, WorkspaceToScreen(gone, monitors, 2, &back));
+}
+
+// The tips say what a row cannot: the whole name and what its time means, now; and the keys.
+TEST(UiLogic, ToolTipTexts)
+{
+    ResetFakes();
+    Fake.LocalTime = {12, 0, 0, 0};
+    AddTimer(u"12:30", u"洗濯機の脱水を始める");
+    AddTimer(u"P5:30", nullptr);
+    AddTimer(u"1", u"egg");
+    App.Timers.Records[2].Remaining = 0;
+    Fake.TickCount = 60000;   // a minute since the last tick
+    for (int i = 3; i < 10; ++i)
+        AddTimer(u"1", nullptr);
+    const struct {
+        int Id;
+        std::u16string Tip;
+    } cases[] = {
+        {ID_ROW_TIME + 0, u"洗濯機の脱水を始める\n残り 12:29:00"},
+        {ID_ROW_TIME + 1, u"PM 5:30:00 に通知"},
+        {ID_ROW_TIME + 2, u"egg\n時間切れ"},
+        {ID_ROW_TIME + 3, u"残り 0:01:00"},
+        {ID_ROW_PAUSE + 0, u"一時停止・再開 (1)"},
+        {ID_ROW_EDIT + 9, u"修正 (Ctrl+0)"},
+        {ID_ROW_DELETE + 4, u"削除 (Alt+5)"},
+        {ID_ADD, u"タイマー追加 (A)"},
+        {ID_MUTE, u"無言：時間切れを知らせない (M)"},
+        {ID_SETTINGS, u"設定 (O)"},
+        {ID_ROW_LABEL + 0, u""},
+    };
+    for (const auto& c : cases) {
+        char16_t tip[TIP_TEXT_UNITS];
+        ToolTipText(c.Id, tip);
+        EXPECT_EQ(c.Tip, tip) << std::hex << c.Id;
+    }
+    App.Timers.Count = 1;   // after a rebuild to one row, no tip for the rows that went
+    char16_t tip[TIP_TEXT_UNITS];
+    ToolTipText(ID_ROW_TIME + 1, tip);
+    EXPECT_EQ(std::u16string(), tip);
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+// One tooltip control with a tool for every button and time display of the main window,
+// kept in step with the rows. The texts are asked for when a tip shows (TTN_GETDISPINFOW),
+// so a row's tip tells the time left at that moment.
+#include "ui.h"
+#include <commctrl.h>
+#include "app_state.h"
+#include "resource.h"
+#include "tooltip_text.h"
+
+static HWND ToolTip() { return static_cast<HWND>(App.ToolTip); }
+
+// A static control lets the mouse through to the window below it, so a time display's tool
+// is a rectangle of the main window; a button's tool is the button itself.
+static int IsTimeDisplay(int id) { return id >= ID_ROW_TIME && id < ID_ROW_TIME + MAX_TIMERS; }
+
+static TOOLINFOW ToolFor(HWND window, HWND control, int id)
+{
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window;
+    tool.uFlags = TTF_SUBCLASS | (IsTimeDisplay(id) ? 0 : TTF_IDISHWND);
+    tool.uId = IsTimeDisplay(id) ? static_cast<UINT_PTR>(id) : reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    return tool;
+}
+
+void CreateToolTips(HWND window)
+{
+    App.ToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                  static_cast<HINSTANCE>(App.Instance), nullptr);
+    // A width makes the tip break lines at "\n": the name above, the time below.
+    if (ToolTip())
+        SendMessageW(ToolTip(), TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void AddToolTip(HWND window, HWND control, int id)
+{
+    if (!ToolTip() || !control || (id >= ID_ROW_LABEL && id < ID_ROW_LABEL + MAX_TIMERS))
+        return;
+    TOOLINFOW tool = ToolFor(window, control, id);
+    SendMessageW(ToolTip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void RemoveToolTip(HWND window, HWND control, int id)
+{
+    if (!ToolTip())
+        return;
+    TOOLINFOW tool = ToolFor(window, control, id);
+    SendMessageW(ToolTip(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void PlaceToolTip(HWND window, int id, const RECT& rect)
+{
+    if (!ToolTip() || !IsTimeDisplay(id))
+        return;
+    TOOLINFOW tool = ToolFor(window, nullptr, id);
+    tool.rect = rect;
+    SendMessageW(ToolTip(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void OnToolTipText(NMTTDISPINFOW* info)
+{
+    const int id = (info->uFlags & TTF_IDISHWND) ? GetDlgCtrlID(reinterpret_cast<HWND>(info->hdr.idFrom))
+                                                 : static_cast<int>(info->hdr.idFrom);
+    ToolTipText(id, App.ToolTipBuffer);
+    info->lpszText = AsWide(App.ToolTipBuffer);
+}
