@@ -57,13 +57,13 @@ int TextAppend(char16_t* destination, int room, const char16_t* source)
 int TextAppendNumber(char16_t* destination, int room, uint64_t value, int minWidth, int minDigits)
 {
     // 20 digits hold any 64-bit value; padding beyond the buffer is cut like any other text.
-    const int MaxUnits = 40;
-    if (minDigits > MaxUnits)
-        minDigits = MaxUnits;
-    if (minWidth > MaxUnits)
-        minWidth = MaxUnits;
-    char16_t digits[MaxUnits + 1];
-    int end = MaxUnits;
+    const int MAX_UNITS = 40;
+    if (minDigits > MAX_UNITS)
+        minDigits = MAX_UNITS;
+    if (minWidth > MAX_UNITS)
+        minWidth = MAX_UNITS;
+    char16_t digits[MAX_UNITS + 1];
+    int end = MAX_UNITS;
     digits[end] = 0;
     int start = end;
     do {

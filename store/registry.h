@@ -6,11 +6,11 @@
 
 typedef void* RegistryKey;
 
-const uint32_t RegistryTypeString = 1;    // REG_SZ
-const uint32_t RegistryTypeBinary = 3;    // REG_BINARY
-const uint32_t RegistryTypeDword = 4;     // REG_DWORD
-const uint32_t RegistryAllAccess = 0xF003F;   // KEY_ALL_ACCESS
-const uint32_t RegistryWriteAccess = 0x20006; // KEY_WRITE
+const uint32_t REGISTRY_TYPE_STRING = 1;    // REG_SZ
+const uint32_t REGISTRY_TYPE_BINARY = 3;    // REG_BINARY
+const uint32_t REGISTRY_TYPE_DWORD = 4;     // REG_DWORD
+const uint32_t REGISTRY_ALL_ACCESS = 0xF003F;   // KEY_ALL_ACCESS
+const uint32_t REGISTRY_WRITE_ACCESS = 0x20006; // KEY_WRITE
 
 // RegOpenKeyExW: an existing key only.
 int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key);

@@ -46,7 +46,7 @@ void WriteStoredText(RegistryKey key, const char16_t* name, const char16_t* text
         PutLE16(bytes + 2 * length, text[length]);
         ++length;
     }
-    RegistrySetValue(key, name, RegistryTypeString, bytes, static_cast<uint32_t>((length + 1) * 2));
+    RegistrySetValue(key, name, REGISTRY_TYPE_STRING, bytes, static_cast<uint32_t>((length + 1) * 2));
 }
 
 static uint64_t PackPosition()
@@ -79,7 +79,7 @@ void LoadSettings()
 {
     App.History.Count = 0;
     RegistryKey key = nullptr;
-    if (!RegistryOpenKey(SETTINGS_KEY_PATH, RegistryAllAccess, &key))
+    if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
         return;   // first start: every setting keeps its zero default
 
     // Position is one 8-byte value: X in the low half, Y in the high half.
@@ -100,12 +100,12 @@ void LoadSettings()
 void SaveSettings()
 {
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SETTINGS_KEY_PATH, RegistryAllAccess, &key))
+    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
         return;
 
-    WriteStoredInteger(key, u"Position", RegistryTypeBinary, PackPosition(), 8);
-    WriteStoredInteger(key, u"Mute", RegistryTypeBinary, static_cast<uint32_t>(App.Mute), 4);
-    WriteStoredInteger(key, u"TopMost", RegistryTypeBinary, static_cast<uint32_t>(App.TopMost), 4);
+    WriteStoredInteger(key, u"Position", REGISTRY_TYPE_BINARY, PackPosition(), 8);
+    WriteStoredInteger(key, u"Mute", REGISTRY_TYPE_BINARY, static_cast<uint32_t>(App.Mute), 4);
+    WriteStoredInteger(key, u"TopMost", REGISTRY_TYPE_BINARY, static_cast<uint32_t>(App.TopMost), 4);
 
     char16_t name[VALUE_NAME_UNITS];
     for (int i = 0; i < MAX_HISTORY; ++i) {
@@ -121,10 +121,10 @@ void SaveSettings()
 void SaveHotKeySettings()
 {
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SETTINGS_KEY_PATH, RegistryWriteAccess, &key))
+    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_WRITE_ACCESS, &key))
         return;
     // Byte 0 the virtual key, byte 1 the HOTKEYF flags.
-    WriteStoredInteger(key, u"HotKey", RegistryTypeBinary, App.HotKey, 2);
-    WriteStoredInteger(key, u"SuspendEnd", RegistryTypeDword, static_cast<uint32_t>(App.RememberAtShutdown), 4);
+    WriteStoredInteger(key, u"HotKey", REGISTRY_TYPE_BINARY, App.HotKey, 2);
+    WriteStoredInteger(key, u"SuspendEnd", REGISTRY_TYPE_DWORD, static_cast<uint32_t>(App.RememberAtShutdown), 4);
     RegistryCloseKey(key);
 }

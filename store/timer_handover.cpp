@@ -96,7 +96,7 @@ static void DecodeRecord(const uint8_t* bytes, TimerRecord* record)
 void SaveTimers()
 {
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SETTINGS_KEY_PATH, RegistryAllAccess, &key))
+    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
         return;
     char16_t name[VALUE_NAME_UNITS];
     uint8_t bytes[SUSPEND_RECORD_BYTES];
@@ -104,7 +104,7 @@ void SaveTimers()
     for (int i = 0; i < App.Timers.Count && i < MAX_TIMERS; ++i) {
         EncodeRecord(&App.Timers.Records[i], bytes);
         MakeValueName(name, u"Suspend", i);
-        RegistrySetValue(key, name, RegistryTypeBinary, bytes, SUSPEND_RECORD_BYTES);
+        RegistrySetValue(key, name, REGISTRY_TYPE_BINARY, bytes, SUSPEND_RECORD_BYTES);
     }
     RegistryCloseKey(key);
 }
@@ -145,7 +145,7 @@ void RegisterRunOnce()
     command[2 + length] = 0;
 
     RegistryKey key = nullptr;
-    if (!RegistryCreateKey(RUN_ONCE_KEY_PATH, RegistryAllAccess, &key))
+    if (!RegistryCreateKey(RUN_ONCE_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
         return;
     WriteStoredText(key, RUN_ONCE_VALUE_NAME, command, COMMAND_UNITS - 1);
     RegistryCloseKey(key);

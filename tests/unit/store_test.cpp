@@ -20,7 +20,7 @@ struct StoreTest : ::testing::Test {
         Fake.LocalFileTime = NOW;
     }
     void TearDown() override { EXPECT_EQ(0, Fake.OpenKeys); }
-    static void Put(const std::u16string& name, const Bytes& data, uint32_t type = RegistryTypeBinary)
+    static void Put(const std::u16string& name, const Bytes& data, uint32_t type = REGISTRY_TYPE_BINARY)
     {
         Fake.Keys[KEY][name] = {type, data};
     }
@@ -44,18 +44,18 @@ TEST_F(StoreTest, SettingsRoundTripByteForByte)
     App.HotKey = 0x0654;   // Ctrl+Alt+T
     App.RememberAtShutdown = 1;
     SetHistory({u"tea", u"0123456789"});
-    Put(u"History5", Utf16(u"stale"), RegistryTypeString);
+    Put(u"History5", Utf16(u"stale"), REGISTRY_TYPE_STRING);
     SaveSettings();
     SaveHotKeySettings();
     auto values = Fake.Keys[KEY];
     EXPECT_EQ((Bytes{0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}), values[u"Position"].Data);
     EXPECT_EQ(LE(1, 4), values[u"Mute"].Data);
-    EXPECT_EQ(RegistryTypeBinary, values[u"TopMost"].Type);
+    EXPECT_EQ(REGISTRY_TYPE_BINARY, values[u"TopMost"].Type);
     EXPECT_EQ((Bytes{0x54, 0x06}), values[u"HotKey"].Data);
-    EXPECT_EQ(RegistryTypeBinary, values[u"HotKey"].Type);
-    EXPECT_EQ(RegistryTypeDword, values[u"SuspendEnd"].Type);
+    EXPECT_EQ(REGISTRY_TYPE_BINARY, values[u"HotKey"].Type);
+    EXPECT_EQ(REGISTRY_TYPE_DWORD, values[u"SuspendEnd"].Type);
     EXPECT_EQ(Utf16(u"0123456789"), values[u"History1"].Data);
-    EXPECT_EQ(RegistryTypeString, values[u"History0"].Type);
+    EXPECT_EQ(REGISTRY_TYPE_STRING, values[u"History0"].Type);
     EXPECT_EQ(0u, values.count(u"History5"));
 
     ResetFakes();
@@ -78,10 +78,10 @@ TEST_F(StoreTest, OddValuesAreReadSafely)
     Put(u"Mute", {9});
     Put(u"TopMost", LE(1, 8));
     Put(u"HotKey", LE(0x0654, 4));
-    Put(u"History0", Utf16(u"a"), RegistryTypeString);
-    Put(u"History2", Bytes(22, 0x41), RegistryTypeString);
-    Put(u"History3", Bytes(24, 0x41), RegistryTypeString);
-    Put(u"History4", {0x62, 0}, RegistryTypeString);
+    Put(u"History0", Utf16(u"a"), REGISTRY_TYPE_STRING);
+    Put(u"History2", Bytes(22, 0x41), REGISTRY_TYPE_STRING);
+    Put(u"History3", Bytes(24, 0x41), REGISTRY_TYPE_STRING);
+    Put(u"History4", {0x62, 0}, REGISTRY_TYPE_STRING);
     LoadSettings();
     EXPECT_EQ(0x01020309, App.Mute);
     EXPECT_EQ(0, App.TopMost);
@@ -105,7 +105,7 @@ TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce)
     EXPECT_EQ(Record(300000, 0, 0, NOW + UINT64_C(300000) * 10000, u"tea"), values[u"Suspend0"].Data);
     EXPECT_EQ(Record(60000, 1, 0, 45000, u"egg"), values[u"Suspend1"].Data);
     EXPECT_EQ(Record(60000, 0, 0, 0, u"done"), values[u"Suspend2"].Data);
-    EXPECT_EQ(RegistryTypeBinary, values[u"Suspend0"].Type);
+    EXPECT_EQ(REGISTRY_TYPE_BINARY, values[u"Suspend0"].Type);
 
     App.Timers.Count = 0;
     Put(u"Suspend3", Record(7, 0, 1, NOW - 10000, u"late"));   // ran out while away
