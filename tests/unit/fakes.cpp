@@ -84,13 +84,9 @@ int PlatformModuleFileName(char16_t* buffer, int room)
 
 static std::map<std::u16string, FakeValue>* Key(RegistryKey key) { return static_cast<std::map<std::u16string, FakeValue>*>(key); }
 
-int RegistryOpenKey(const char16_t* subkey, uint32_t, RegistryKey* key)
+int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key)
 {
-    auto found = Fake.Keys.find(subkey);
-    if (found == Fake.Keys.end())
-        return 0;
-    *key = &found->second;
-    return ++Fake.OpenKeys;
+    return Fake.Keys.count(subkey) != 0 ? RegistryCreateKey(subkey, access, key) : 0;
 }
 
 int RegistryCreateKey(const char16_t* subkey, uint32_t, RegistryKey* key)
@@ -120,19 +116,11 @@ int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const
     return 1;
 }
 
-int RegistryDeleteValue(RegistryKey key, const char16_t* name)
-{
-    Key(key)->erase(name);
-    return 1;
-}
+int RegistryDeleteValue(RegistryKey key, const char16_t* name) { Key(key)->erase(name); return 1; }
 
 void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
 
-void WindowSetRowText(WindowHandle, int row, const char16_t* text)
-{
-    Fake.RowTexts[row] = text;
-    ++Fake.RowWrites;
-}
+void WindowSetRowText(WindowHandle, int row, const char16_t* text) { Fake.RowTexts[row] = text; ++Fake.RowWrites; }
 
 int WindowForegroundOwner(WindowHandle) { return Fake.Foreground; }
 
@@ -170,11 +158,7 @@ void WindowShowNotice(WindowHandle, const char16_t* text)
     Fake.NoticeCancelled.pop_back();
 }
 
-int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds)
-{
-    Fake.Timers[id] = milliseconds;
-    return 1;
-}
+int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) { Fake.Timers[id] = milliseconds; return 1; }
 
 void WindowStopTimer(WindowHandle, uintptr_t id) { Fake.Timers.erase(id); }
 void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }
