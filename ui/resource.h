@@ -12,6 +12,7 @@
 // settings dialog
 #define IDC_HOTKEY          2001
 #define IDC_REMEMBER        2002
+#define SETTINGS_ICON_BOX   20      // the icon's square beside the version text, in dialog units
 
 // main window: row i's controls are the base + i; a button's identifier is its command
 #define ID_ROW_LABEL        0x100
