@@ -4,6 +4,7 @@
 #   2. the same with AddressSanitizer/UBSan (build/asan)
 #   3. cross build of the Windows program and its Windows test programs (build/mingw)
 #   4. Wine session (Xvfb, fresh prefix, one wineserver), then the Wine tests through ctest
+#   5. screenshots at 96, 120 and 144 DPI (scripts/dpi-shots.sh, build/screenshots/dpi-N)
 # Every stage runs even when an earlier one failed (a failed build skips its own tests);
 # the exit code is non-zero if any stage failed. The Wine session is always cleaned up.
 set -uo pipefail
@@ -83,6 +84,8 @@ if stage "mingw build" configure_and_build build/mingw \
     stage "wine tests" run_ctest build/mingw
     kv_wine_stop
   fi
+  # 5. The windows at 96, 120 and 144 DPI, each in a Wine session of its own.
+  KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe" stage "dpi screenshots" bash scripts/dpi-shots.sh
 fi
 
 echo

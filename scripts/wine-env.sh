@@ -15,6 +15,11 @@
 # Wine process, so everything runs under ja_JP.UTF-8 (code page 932, locale 0411); with the
 # fonts of scripts/fonts-ja.reg, controls that use the default "System" font show Japanese.
 #
+# Screen DPI: KV_DPI=120 (or 144, ...) makes the prefix run at that many dots per inch, as the
+# Windows display setting "125 %" (150 %) does. Wine 8 reads LogPixels from HKCU\Control
+# Panel\Desktop (and falls back to the hardware profile's Software\Fonts key); it is set before
+# the font settings below, because Wine rewrites its default font entries when the DPI changes.
+#
 # Timings of the steps are collected in KV_WINE_TIMINGS.
 
 KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -63,6 +68,7 @@ kv_start_xvfb() {
 kv_wine_start() {
   local name="${1:-run}" t
   KV_WINE_STARTED=1
+  KV_WINE_TIMINGS=""
   if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
     echo "wine-env: the ja_JP.UTF-8 locale is missing (bash scripts/install-deps.sh makes it)" >&2
     return 1
@@ -92,8 +98,20 @@ kv_wine_start() {
   kv_note_time prefix "$(kv_since "$t")"
 
   t="$(kv_now)"
+  if [ -n "${KV_DPI:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KV_DPI" /f >/dev/null 2>&1 \
+      || { echo "wine-env: setting LogPixels to $KV_DPI failed" >&2; return 1; }
+  fi
   # Debian's Wine does not load its own fonts from its data folder; copy them into the prefix.
   cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
+  # Above 96 DPI Wine asks for the System font at a height scaled by the DPI (27 pixels at
+  # 144 DPI), but its Japanese System font jvgasys.fon is a bitmap font of 18 pixels only:
+  # the metrics stay 18 pixels while the IPA glyphs linked in for Japanese come at the
+  # scaled height, and controls cut them off at the top and bottom. Without that bitmap font
+  # the System font is a scalable one, whose metrics and linked glyphs grow together.
+  if [ "${KV_DPI:-96}" -gt 96 ]; then
+    rm -f "$WINEPREFIX/drive_c/windows/Fonts/jvgasys.fon"
+  fi
   # regedit wants UTF-16LE with a byte order mark.
   { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$KV_ROOT/scripts/fonts-ja.reg"; } \
     > "$WINEPREFIX/drive_c/fonts-ja.reg"

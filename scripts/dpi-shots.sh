@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Screenshots of Korvalinde at several screen DPIs under Wine, to look at by eye:
+#   bash scripts/dpi-shots.sh [DPI...]          (default: 96 120 144)
+# For each DPI a fresh Wine prefix runs at that DPI (scripts/wine-env.sh, KV_DPI) and the
+# program is driven through its own commands (no keys, no clicks, nothing that needs the
+# foreground). Written to build/screenshots/dpi-N/:
+#   main.png       the main window: an expired (red) row kept by Mute, a named timer showing
+#                  its name, and a plain countdown;
+#   add-timer.png  the add-timer dialog;   settings.png  the settings dialog;
+#   timeup.png     the "TimeUp" notice of a timer that ran out with Mute off.
+# Each step waits for something the program makes true (a window, a red band, a row's text,
+# two equal grabs in a row), never for a fixed time. Prints each window's size.
+#   --readme   only 96 DPI, and copies main.png to docs/window.png (the README's picture).
+# KORVALINDE_EXE=path takes that program instead of building build/mingw/Korvalinde.exe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT="$PWD"
+
+readme=0
+dpis=()
+for a in "$@"; do
+  case "$a" in
+    --readme) readme=1 ;;
+    *[!0-9]* | "") echo "dpi-shots: not a DPI: $a" >&2; exit 2 ;;
+    *) dpis+=("$a") ;;
+  esac
+done
+[ "$readme" = 1 ] && dpis=(96)
+[ ${#dpis[@]} -gt 0 ] || dpis=(96 120 144)
+
+if [ -z "${KORVALINDE_EXE:-}" ]; then
+  if [ -f build/mingw/CMakeCache.txt ]; then
+    cmake -S . -B build/mingw >/dev/null
+  else
+    cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+  fi
+  cmake --build build/mingw -j2 --target Korvalinde >/dev/null
+  KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
+fi
+mkdir -p build/tools
+if [ ! build/tools/kvwin.exe -nt scripts/tools/kvwin.cpp ]; then
+  x86_64-w64-mingw32-g++-posix -O2 -municode -static -o build/tools/kvwin.exe scripts/tools/kvwin.cpp
+fi
+
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+program_pid=""
+cleanup() {
+  if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
+  kv_wine_stop
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+MAIN=(KorvalindeMainClass Korvalinde)
+ID_ADD=0x1000 ID_MUTE=0x1001 ID_SETTINGS=0x1004 ID_ROW_TIME=0x200 IDCANCEL=2
+kv() { wine "$ROOT/build/tools/kvwin.exe" "$@" 2>/dev/null | tr -d '\r'; }
+fail() { echo "dpi-shots: $*" >&2; exit 1; }
+# until SECONDS COMMAND...: runs the command every 0.1 s until it succeeds, at most SECONDS.
+until_true() {
+  local end=$(( $(date +%s) + $1 )); shift
+  until "$@"; do [ "$(date +%s)" -lt "$end" ] || return 1; sleep 0.1; done
+}
+grab() {   # X Y W H OUT.ppm: that part of the Wine desktop
+  import -window "$desktop" -crop "$3x$4+$1+$2" +repage -depth 8 "ppm:$5"
+}
+is_red() {   # X Y: the pixel there is pure red
+  grab "$1" "$2" 1 1 "$work/pixel.ppm" && [ "$(tail -c 3 "$work/pixel.ppm" | od -An -tx1 | tr -d ' \n')" = ff0000 ]
+}
+settled() {   # X Y W H: two grabs in a row are the same picture
+  grab "$@" "$work/a.ppm" && grab "$@" "$work/b.ppm" && cmp -s "$work/a.ppm" "$work/b.ppm"
+}
+# The frame is drawn: its close box (the right end of the caption, above the client area:
+# X Y of the window, its width, the client's top) has a dark glyph. Wine may draw it a moment
+# after the rest of a new window.
+frame_drawn() {
+  local h=$(( $4 - $2 - 8 ))
+  grab $(( $1 + $3 - 30 )) $(( $2 + 4 )) 26 "$h" "$work/box.ppm" &&
+    [ "$(convert "$work/box.ppm" -colorspace gray -format '%[fx:minima<0.25]' info:)" = 1 ]
+}
+# shot CLASS TITLE OUT.png: waits for the window, repaints it, saves it once it is steady.
+shot() {
+  local r
+  r="$(kv show "$1" "$2" 30)" || fail "no window \"$2\" ($1) appeared"
+  set -- "$@" $r
+  until_true 10 frame_drawn "$4" "$5" "$6" "$9" || fail "\"$2\" has no close box"
+  until_true 10 settled "$4" "$5" "$6" "$7" || fail "\"$2\" did not settle"
+  convert "$work/b.ppm" -strip "$3"
+  echo "  $(basename "$3"): window ${6}x${7} at $4,$5, client ${10}x${11}"
+}
+row_text_is() { [ "$(kv text "${MAIN[@]}" $(( ID_ROW_TIME + $1 )))" = "$2" ]; }
+
+work="$(mktemp -d)"
+trap 'cleanup; rm -rf "$work"' EXIT
+for dpi in "${dpis[@]}"; do
+  out="$ROOT/build/screenshots/dpi-$dpi"
+  rm -rf "$out"; mkdir -p "$out"
+  KV_DPI="$dpi" kv_wine_start "dpi$dpi" || fail "no Wine session at $dpi DPI"
+  echo "$dpi DPI: Wine ready ($KV_WINE_TIMINGS)"
+  # Mute on: the expired row stays red instead of being reported and removed.
+  wine reg add 'HKCU\Software\Brelwix\Korvalinde' /v Mute /t REG_BINARY /d 01000000 /f >/dev/null 2>&1
+  wine "$KORVALINDE_EXE" "0:0:1(済み)" "5(洗濯機の脱水)" "1:30" >/dev/null 2>&1 &
+  program_pid=$!
+
+  read -r _ _ _ _ cx cy _ _ < <(kv show "${MAIN[@]}" 30) || fail "the main window did not appear"
+  desktop="$(xdotool search --name ' - Wine desktop$' | head -n 1)" || fail "no Wine desktop window"
+  until_true 30 is_red $(( cx + 1 )) $(( cy + 1 )) || fail "row 1 did not turn red"
+  until_true 10 row_text_is 1 "洗濯機の脱水" || fail "row 2 never showed its name"
+  shot "${MAIN[@]}" "$out/main.png"
+
+  kv post "${MAIN[@]}" "$ID_ADD" || fail "cannot reach the main window"
+  shot "#32770" "タイマー追加" "$out/add-timer.png"
+  kv post "#32770" "タイマー追加" "$IDCANCEL"; kv gone "#32770" "タイマー追加" 10
+
+  kv post "${MAIN[@]}" "$ID_SETTINGS"
+  shot "#32770" "設定" "$out/settings.png"
+  # The icon is the largest image of ui/Korvalinde.ico that fits in the square the dialog
+  # gives it (SETTINGS_ICON_BOX dialog units; in pixels from the client area and the dialog's
+  # size in dialog units, give or take the rounding of a pixel).
+  read -r iw ih dw dh < <(kv icon "#32770" "設定" -) || fail "no icon in the settings dialog"
+  read -r tw th < <(sed -n 's/^IDD_SETTINGS DIALOGEX 0, 0, \([0-9]*\), \([0-9]*\).*/\1 \2/p' ui/Korvalinde.rc)
+  box="$(sed -n 's/^#define SETTINGS_ICON_BOX *\([0-9]*\).*/\1/p' ui/resource.h)"
+  side=$(( dw * box / tw < dh * box / th ? dw * box / tw : dh * box / th ))
+  want=0
+  for s in $(python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); print(*(d[6 + 16 * i] or 256 for i in range(d[4])))' ui/Korvalinde.ico); do
+    [ "$s" -le $(( side + 1 )) ] && [ "$s" -gt "$want" ] && want="$s"
+  done
+  echo "  settings icon: ${iw}x${ih} in a box of about ${side} pixels"
+  [ "$iw" = "$want" ] && [ "$ih" = "$want" ] || fail "the settings icon is ${iw}x${ih}, not ${want}x${want}"
+  kv post "#32770" "設定" "$IDCANCEL"; kv gone "#32770" "設定" 10
+
+  # Mute off (which drops the expired row unreported), then a second start adds a timer
+  # that runs out and is reported.
+  kv post "${MAIN[@]}" "$ID_MUTE"
+  wine "$KORVALINDE_EXE" "0:0:1(お茶)" >/dev/null 2>&1
+  shot "#32770" "TimeUp" "$out/timeup.png"
+  kv post "#32770" "TimeUp" "$IDCANCEL"; kv gone "#32770" "TimeUp" 10
+
+  wine "$ROOT/build/tools/kvwin.exe" close Korvalinde.exe 10 >/dev/null 2>&1 || fail "the program did not close"
+  wait "$program_pid" 2>/dev/null || true
+  program_pid=""
+  kv_wine_stop
+done
+
+if [ "$readme" = 1 ]; then
+  mkdir -p docs
+  cp "$ROOT/build/screenshots/dpi-96/main.png" docs/window.png
+  echo "dpi-shots: docs/window.png updated"
+fi
