@@ -5,6 +5,7 @@
 #   3. cross build of the Windows program and its Windows test programs (build/mingw)
 #   4. Wine session (Xvfb, fresh prefix, one wineserver), then the Wine tests through ctest
 #   5. screenshots at 96, 120 and 144 DPI (scripts/dpi-shots.sh, build/screenshots/dpi-N)
+#   6. the Windows download built twice in two folders: the same bytes (tests/package_repro.sh)
 # Every stage runs even when an earlier one failed (a failed build skips its own tests);
 # the exit code is non-zero if any stage failed. The Wine session is always cleaned up.
 set -uo pipefail
@@ -87,6 +88,9 @@ if stage "mingw build" configure_and_build build/mingw \
   # 5. The windows at 96, 120 and 144 DPI, each in a Wine session of its own.
   KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe" stage "dpi screenshots" bash scripts/dpi-shots.sh
 fi
+
+# 6. The download: two builds in two folders give the same Korvalinde.exe and zip.
+stage "package reproducible" bash tests/package_repro.sh
 
 echo
 echo "==== summary"
