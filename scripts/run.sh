@@ -6,9 +6,18 @@
 # until it exits. Without one, it starts Xvfb, waits for the window, saves a screenshot of the
 # desktop to build/screenshot.png, closes the program and cleans up.
 # KORVALINDE_EXE=path runs that program instead of building one.
+#
+#   bash scripts/run.sh --readme-picture
+# instead writes docs/window.png, the README's picture of the window (a few timers, one of
+# them run out and red), through scripts/dpi-shots.sh at 96 DPI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$PWD"
+
+if [ "${1:-}" = --readme-picture ]; then
+  bash scripts/install-deps.sh
+  exec bash scripts/dpi-shots.sh --readme
+fi
 
 bash scripts/install-deps.sh
 
