@@ -28,7 +28,7 @@ static HWND FindSettingsIcon(HWND dialog)
 static int FittingIconSize(int side)
 {
     HINSTANCE instance = static_cast<HINSTANCE>(App.Instance);
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDI_MAIN), MAKEINTRESOURCEW(14));   // RT_GROUP_ICON
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDI_MAIN), RT_GROUP_ICON);
     HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
     const BYTE* group = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
     const DWORD size = found ? SizeofResource(instance, found) : 0;
