@@ -1,13 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the program icon (ui/Korvalinde.ico): a stopwatch in 16 colours, at the sizes Windows
-asks for at 96 to 144 DPI (16, 20, 24 and 32 pixels for small and normal icons at 96 DPI,
-40 and 48 for normal icons at 120 and 144 DPI).
+"""Draws the program icon (ui/Korvalinde.ico): a stopwatch, 32 x 32 pixels, 16 colours.
 
-The picture is computed from simple geometry drawn on a 32-pixel grid, one palette index per
-pixel; another size samples the same geometry at its own pixel centres, so the 32-pixel image
-is exactly the original drawing. Written as one ICO with an image per size, smallest first
-(4 bits per pixel, standard VGA palette, AND mask for transparency). Standard library only;
-the output is the same bytes on every run.
+The picture is computed from simple geometry, one palette index per pixel, and written
+as a single-image ICO (4 bits per pixel, standard VGA palette, AND mask for transparency).
+Standard library only; the output is the same bytes on every run.
 
     python3 tools/make_icon.py [output.ico]      (default: ui/Korvalinde.ico)
 """
@@ -16,8 +12,7 @@ import os
 import struct
 import sys
 
-GRID = 32                               # the geometry below is drawn on a 32 x 32 grid
-SIZES = (16, 20, 24, 32, 40, 48)
+SIZE = 32
 
 # The 16-colour VGA palette, in Windows order, as (red, green, blue).
 PALETTE = [
@@ -117,52 +112,34 @@ def pixel(x, y):
     return CLEAR
 
 
-def image(size):
-    """size x size palette indices (CLEAR where transparent), top row first."""
-    scale = GRID / size
-    return [[pixel((x + 0.5) * scale - 0.5, (y + 0.5) * scale - 0.5) for x in range(size)]
-            for y in range(size)]
+def image():
+    return [[pixel(x, y) for x in range(SIZE)] for y in range(SIZE)]
 
 
-def padded(row_bytes):
-    """Bitmap rows are padded to whole DWORDs."""
-    return row_bytes + b"\0" * (-len(row_bytes) % 4)
-
-
-def dib_bytes(pixels):
-    size = len(pixels)
+def ico_bytes(pixels):
     xor_rows, and_rows = [], []
     for row in reversed(pixels):                 # bitmaps are stored bottom-up
-        nibbles = [0 if c is CLEAR else c for c in row] + [0] * (size % 2)
-        xor_rows.append(padded(bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, size, 2))))
+        nibbles = [0 if c is CLEAR else c for c in row]
+        xor_rows.append(bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, SIZE, 2)))
         bits = 0
         for c in row:
             bits = (bits << 1) | (1 if c is CLEAR else 0)
-        bits <<= -size % 8
-        and_rows.append(padded(bits.to_bytes((size + 7) // 8, "big")))
+        and_rows.append(bits.to_bytes(SIZE // 8, "big"))   # 4 bytes: already DWORD-aligned
     xor_data, and_data = b"".join(xor_rows), b"".join(and_rows)
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in PALETTE)
-    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0,
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, 2 * SIZE, 1, 4, 0,
                          len(xor_data) + len(and_data), 0, 0, 16, 0)
-    return header + palette + xor_data + and_data
-
-
-def ico_bytes(images):
-    """An ICO file holding the given images (lists of rows), in the given order."""
-    dibs = [dib_bytes(pixels) for pixels in images]
-    offset = 6 + 16 * len(dibs)
-    entries = b""
-    for pixels, dib in zip(images, dibs):
-        entries += struct.pack("<BBBBHHII", len(pixels), len(pixels), 16, 0, 1, 4, len(dib), offset)
-        offset += len(dib)
-    return struct.pack("<HHH", 0, 1, len(dibs)) + entries + b"".join(dibs)
+    dib = header + palette + xor_data + and_data
+    icondir = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(dib), 6 + 16)
+    return icondir + entry + dib
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "ui", "Korvalinde.ico")
     with open(out, "wb") as f:
-        f.write(ico_bytes([image(size) for size in SIZES]))
+        f.write(ico_bytes(image()))
 
 
 if __name__ == "__main__":

@@ -7,11 +7,13 @@
 #include "resource.h"
 #include "settings_store.h"
 
-// The icon beside the version text. The static control loads it at the system's icon size
-// and takes that size; the dialog gives it a square in dialog units, which grows with the
-// dialog font and the DPI. So the dialog loads the largest image of the icon that fits in
-// that square (a 16-colour image stretched by a pixel or two looks ragged), keeps it in
-// DWLP_USER and destroys it when it ends.
+static const int ICON_IMAGE_SIZE = 32;   // the icon file's one image
+
+// The icon beside the version text. The static control loads the icon at the system's icon
+// size; the dialog gives it a square in dialog units, which grows with the dialog font and the
+// DPI. So the dialog loads the icon at that square's size, keeps it in DWLP_USER and destroys
+// it when it ends. Within a few pixels of the 32-pixel image the image is kept as drawn: a
+// 16-colour picture stretched by a pixel or two looks ragged.
 static HWND FindSettingsIcon(HWND dialog)
 {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -23,36 +25,14 @@ static HWND FindSettingsIcon(HWND dialog)
     return nullptr;
 }
 
-// The width of the largest image in the program icon's group that is at most side pixels
-// wide; side itself when none is.
-static int FittingIconSize(int side)
-{
-    HINSTANCE instance = static_cast<HINSTANCE>(App.Instance);
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(IDI_MAIN), RT_GROUP_ICON);
-    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
-    const BYTE* group = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-    const DWORD size = found ? SizeofResource(instance, found) : 0;
-    if (!group || size < 6)
-        return side;
-    // A 6-byte header whose last word is the count, then 14-byte entries that start with
-    // the width (0 for 256).
-    const int count = group[4] | (group[5] << 8);
-    int best = 0;
-    for (int i = 0; i < count && 6 + 14 * (i + 1) <= static_cast<int>(size); ++i) {
-        const int width = group[6 + 14 * i] ? group[6 + 14 * i] : 256;
-        if (width <= side && width > best)
-            best = width;
-    }
-    return best ? best : side;
-}
-
 static void LoadSettingsIcon(HWND dialog)
 {
     HWND control = FindSettingsIcon(dialog);
     RECT box = {0, 0, SETTINGS_ICON_BOX, SETTINGS_ICON_BOX};
     if (!control || !MapDialogRect(dialog, &box))
         return;
-    const int side = FittingIconSize(box.right < box.bottom ? box.right : box.bottom);
+    const int fits = box.right < box.bottom ? box.right : box.bottom;
+    const int side = fits >= ICON_IMAGE_SIZE && fits < ICON_IMAGE_SIZE * 5 / 4 ? ICON_IMAGE_SIZE : fits;
     HICON icon = static_cast<HICON>(LoadImageW(static_cast<HINSTANCE>(App.Instance), MAKEINTRESOURCEW(IDI_MAIN),
                                                IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
     if (!icon)

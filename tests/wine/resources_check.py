@@ -277,45 +277,22 @@ def check_dialog(f, number, data, expected):
         f.equal(got["extra"], 0, f"{where} creation data size")
 
 
-# The program icon's images, in file order: (width = height, bits per pixel).
-ICON_IMAGES = [(16, 4), (20, 4), (24, 4), (32, 4), (40, 4), (48, 4)]
-
-
-def ico_images(path):
-    """The images of an ICO file, in file order."""
-    with open(path, "rb") as ico:
-        data = ico.read()
-    (count,) = struct.unpack_from("<H", data, 4)
-    images = []
-    for i in range(count):
-        size, offset = struct.unpack_from("<II", data, 6 + 16 * i + 8)
-        images.append(data[offset:offset + size])
-    return images
-
-
 def check_icon(f, resources, group):
     reserved, kind, count = struct.unpack_from("<HHH", group, 0)
-    f.equal((reserved, kind, count), (0, 1, len(ICON_IMAGES)), "icon group 105 header (reserved, type, image count)")
-    if count != len(ICON_IMAGES) or len(group) < 6 + 14 * count:
+    f.equal((reserved, kind, count), (0, 1, 1), "icon group 105 header (reserved, type, image count)")
+    if count != 1 or len(group) < 6 + 14:
         return
-    source = ico_images(os.path.join(UI_DIR, "Korvalinde.ico"))
-    for i, (side, bits) in enumerate(ICON_IMAGES):
-        width, height, colours, _r, planes, ebits, size, image_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
-        what = f"icon image {i + 1} ({side} x {side})"
-        f.equal((width, height, colours, planes, ebits), (side, side, 16, 1, bits),
-                f"{what}: group entry (width, height, colours, planes, bits)")
-        image = resources.get((RT_ICON, image_id, JAPANESE))
-        if not f.check(image is not None, f"{what}: image {image_id} (Japanese) is missing"):
-            continue
-        f.equal(len(image), size, f"{what}: size against its group entry")
-        hsize, w, h, planes, ibits, compression = struct.unpack_from("<IiiHHI", image, 0)
-        f.equal((hsize, w, h, planes, ibits, compression), (40, side, 2 * side, 1, bits, 0),
-                f"{what}: header (size, width, double height, planes, bits, compression)")
-        row_bytes = lambda bits_per_row: (bits_per_row + 31) // 32 * 4
-        f.equal(len(image), 40 + 16 * 4 + side * row_bytes(side * bits) + side * row_bytes(side),
-                f"{what}: header, palette, colour bits and mask")
-        if i < len(source):
-            f.check(image == source[i], f"{what}: differs from image {i + 1} of ui/Korvalinde.ico")
+    width, height, colours, _r, planes, bits, size, image_id = struct.unpack_from("<BBBBHHIH", group, 6)
+    f.equal((width, height, colours, planes, bits), (32, 32, 16, 1, 4),
+            "icon group 105 entry (width, height, colours, planes, bits)")
+    image = resources.get((RT_ICON, image_id, JAPANESE))
+    if not f.check(image is not None, f"icon image {image_id} (Japanese) is missing"):
+        return
+    f.equal(len(image), size, "icon image size against its group entry")
+    hsize, w, h, planes, bits, compression = struct.unpack_from("<IiiHHI", image, 0)
+    f.equal((hsize, w, h, planes, bits, compression), (40, 32, 64, 1, 4, 0),
+            "icon image header (size, width, double height, planes, bits, compression)")
+    f.equal(len(image), 40 + 16 * 4 + 32 * 16 + 32 * 4, "icon image: header, palette, colour bits and mask")
 
 
 def parse_version_block(data, pos):
@@ -386,19 +363,6 @@ def check_manifest(f, data):
     identity = root.find(v1 + "assemblyIdentity")
     if f.check(identity is not None, "manifest has no assemblyIdentity of its own"):
         f.equal(identity.get("version"), VER["KORVALINDE_VERSION_TEXT"], "manifest's own version")
-    # System DPI awareness, in both the Windows Vista and the Windows 10 form.
-    for namespace, element, value in (
-            ("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware", "true"),
-            ("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness", "system")):
-        found = [e.text.strip() for e in root.iter("{%s}%s" % (namespace, element))]
-        f.equal(found, [value], f"manifest {element} ({namespace})")
-    supported = [e.get("Id") for e in root.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
-    f.equal(sorted(supported), sorted([
-        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",   # Windows 7
-        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",   # Windows 8
-        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",   # Windows 8.1
-        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",   # Windows 10 and 11
-    ]), "manifest supportedOS entries")
     dependencies = [e.attrib for e in root.iter(v1 + "assemblyIdentity")
                     if e.get("name") == "Microsoft.Windows.Common-Controls"]
     if f.equal(len(dependencies), 1, "Common Controls dependencies in the manifest"):
@@ -420,7 +384,7 @@ def check(path):
         (RT_ACCELERATOR, 102, JAPANESE), (RT_GROUP_ICON, 105, JAPANESE),
         (RT_VERSION, 1, JAPANESE), (RT_MANIFEST, 1, ENGLISH_US)}, key=str),
         "resources other than icon images (type, name, language)")
-    f.equal(len(icon_images), len(ICON_IMAGES), "icon images")
+    f.equal(len(icon_images), 1, "icon images")
 
     if (r := resources.get((RT_ACCELERATOR, 102, JAPANESE))) is not None:
         check_accelerators(f, r)
