@@ -7,6 +7,7 @@
 
 FakeState Fake;
 WindowHandle const MainWindow = reinterpret_cast<WindowHandle>(uintptr_t(1));
+typedef std::map<std::u16string, FakeValue> FakeKey;
 
 void ResetFakes()
 {
@@ -25,10 +26,8 @@ Bytes LE(uint64_t value, int size)
 Bytes Utf16(const std::u16string& text)
 {
     Bytes bytes;
-    for (char16_t unit : text + u'\0') {
-        bytes.push_back(static_cast<uint8_t>(unit));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
+    for (char16_t unit : text + u'\0')
+        bytes.insert(bytes.end(), {static_cast<uint8_t>(unit), static_cast<uint8_t>(unit >> 8)});
     return bytes;
 }
 
@@ -65,28 +64,16 @@ const char16_t* PlatformNextChar(const char16_t* p) { return *p == 0 ? p : p + (
 
 const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* p)
 {
-    if (p <= start)
-        return start;
-    return p - 1 > start && IsLow(p[-1]) && IsHigh(p[-2]) ? p - 2 : p - 1;
+    return p <= start ? start : p - 1 > start && IsLow(p[-1]) && IsHigh(p[-2]) ? p - 2 : p - 1;
 }
 
 // GetModuleFileNameW: a path too long is cut to room - 1 units, and room is returned.
 int PlatformModuleFileName(char16_t* buffer, int room)
 {
-    int length = static_cast<int>(Fake.ModulePath.size());
-    if (length == 0)
-        return 0;
-    int copied = std::min(length, room - 1);
+    int length = static_cast<int>(Fake.ModulePath.size()), copied = std::min(length, room - 1);
     std::copy(Fake.ModulePath.begin(), Fake.ModulePath.begin() + copied, buffer);
     buffer[copied] = 0;
     return std::min(length, room);
-}
-
-static std::map<std::u16string, FakeValue>* Key(RegistryKey key) { return static_cast<std::map<std::u16string, FakeValue>*>(key); }
-
-int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key)
-{
-    return Fake.Keys.count(subkey) != 0 ? RegistryCreateKey(subkey, access, key) : 0;
 }
 
 int RegistryCreateKey(const char16_t* subkey, uint32_t, RegistryKey* key)
@@ -95,45 +82,52 @@ int RegistryCreateKey(const char16_t* subkey, uint32_t, RegistryKey* key)
     return ++Fake.OpenKeys;
 }
 
+int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key)
+{
+    return Fake.Keys.count(subkey) != 0 ? RegistryCreateKey(subkey, access, key) : 0;
+}
+
 int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint32_t* size)
 {
-    auto found = Key(key)->find(name);
-    if (found == Key(key)->end())
+    auto found = static_cast<FakeKey*>(key)->find(name);
+    if (found == static_cast<FakeKey*>(key)->end())
         return 0;
-    if (found->second.Data.size() > *size) {
-        std::memset(buffer, 0xCD, *size);   // what a failed read leaves is undefined
+    const Bytes& data = found->second.Data;
+    if (data.size() > *size) {
+        std::memset(buffer, 0xCD, *size);   // a failed read leaves anything
         return 0;
     }
-    *size = static_cast<uint32_t>(found->second.Data.size());
-    std::copy(found->second.Data.begin(), found->second.Data.end(), static_cast<uint8_t*>(buffer));
+    *size = static_cast<uint32_t>(data.size());
+    std::copy(data.begin(), data.end(), static_cast<uint8_t*>(buffer));
     return 1;
 }
 
 int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data, uint32_t size)
 {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    (*Key(key))[name] = {type, Bytes(bytes, bytes + size)};
+    (*static_cast<FakeKey*>(key))[name] = {type, Bytes(bytes, bytes + size)};
     return 1;
 }
 
-int RegistryDeleteValue(RegistryKey key, const char16_t* name) { Key(key)->erase(name); return 1; }
-
+int RegistryDeleteValue(RegistryKey key, const char16_t* name) { static_cast<FakeKey*>(key)->erase(name); return 1; }
 void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
 
 void WindowSetRowText(WindowHandle, int row, const char16_t* text) { Fake.RowTexts[row] = text; ++Fake.RowWrites; }
-
 int WindowForegroundOwner(WindowHandle) { return Fake.Foreground; }
-
 void BringToFront(WindowHandle)
 {
     ++Fake.Raised;
     if (Fake.GrantForeground)
         Fake.Foreground = FOREGROUND_MAIN;
 }
-
 void WindowFlash(WindowHandle) { ++Fake.Flashed; }
 void WindowInvalidate(WindowHandle) { ++Fake.Invalidated; }
+void WindowSleep(unsigned) { ++Fake.Sleeps; }
+void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }
+int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) { Fake.Timers[id] = milliseconds; return 1; }
+void WindowStopTimer(WindowHandle, uintptr_t id) { Fake.Timers.erase(id); }
 
+// The notices form a stack, innermost last; the open one is the innermost not yet cancelled.
 WindowHandle WindowOpenNotice(WindowHandle)
 {
     bool open = !Fake.NoticeCancelled.empty() && !Fake.NoticeCancelled.back();
@@ -142,12 +136,9 @@ WindowHandle WindowOpenNotice(WindowHandle)
 
 void WindowCloseNotice(WindowHandle notice)
 {
-    size_t depth = reinterpret_cast<uintptr_t>(notice) - 100;
     if (!Fake.NoticeIgnoresCancel)
-        Fake.NoticeCancelled[depth - 1] = true;
+        Fake.NoticeCancelled[reinterpret_cast<uintptr_t>(notice) - 101] = true;
 }
-
-void WindowSleep(unsigned) { ++Fake.Sleeps; }
 
 void WindowShowNotice(WindowHandle, const char16_t* text)
 {
@@ -157,8 +148,3 @@ void WindowShowNotice(WindowHandle, const char16_t* text)
         Fake.NoticeLoop(static_cast<int>(Fake.NoticeCancelled.size()));
     Fake.NoticeCancelled.pop_back();
 }
-
-int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) { Fake.Timers[id] = milliseconds; return 1; }
-
-void WindowStopTimer(WindowHandle, uintptr_t id) { Fake.Timers.erase(id); }
-void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }
