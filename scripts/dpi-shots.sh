@@ -134,19 +134,17 @@ for dpi in "${dpis[@]}"; do
 
   kv post "${MAIN[@]}" "$ID_SETTINGS"
   shot "#32770" "設定" "$out/settings.png"
-  # The icon is the largest image of ui/Korvalinde.ico that fits in the square the dialog
-  # gives it (SETTINGS_ICON_BOX dialog units; in pixels from the client area and the dialog's
-  # size in dialog units, give or take the rounding of a pixel).
+  # The icon is loaded at the size of the square the dialog gives it (SETTINGS_ICON_BOX dialog
+  # units; in pixels from the client area and the dialog's size in dialog units, give or take
+  # a pixel of rounding), kept at its drawn 32 pixels within a quarter above that.
   read -r iw ih dw dh < <(kv icon "#32770" "設定" -) || fail "no icon in the settings dialog"
   read -r tw th < <(sed -n 's/^IDD_SETTINGS DIALOGEX 0, 0, \([0-9]*\), \([0-9]*\).*/\1 \2/p' ui/Korvalinde.rc)
   box="$(sed -n 's/^#define SETTINGS_ICON_BOX *\([0-9]*\).*/\1/p' ui/resource.h)"
   side=$(( dw * box / tw < dh * box / th ? dw * box / tw : dh * box / th ))
-  want=0
-  for s in $(python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); print(*(d[6 + 16 * i] or 256 for i in range(d[4])))' ui/Korvalinde.ico); do
-    [ "$s" -le $(( side + 1 )) ] && [ "$s" -gt "$want" ] && want="$s"
-  done
+  want=$(( side >= 32 && side < 40 ? 32 : side ))
   echo "  settings icon: ${iw}x${ih} in a box of about ${side} pixels"
-  [ "$iw" = "$want" ] && [ "$ih" = "$want" ] || fail "the settings icon is ${iw}x${ih}, not ${want}x${want}"
+  [ "$iw" = "$ih" ] && [ $(( iw - want )) -le 1 ] && [ $(( want - iw )) -le 1 ] \
+    || fail "the settings icon is ${iw}x${ih}, not about ${want}x${want}"
   kv post "#32770" "設定" "$IDCANCEL"; kv gone "#32770" "設定" 10
 
   # Mute off (which drops the expired row unreported), then a second start adds a timer
