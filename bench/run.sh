@@ -1,0 +1,243 @@
+#!/usr/bin/env bash
+# The program benchmark: Korvalinde.exe side by side with a minimal window (bench/minimal_window.cpp:
+# one plain window with a 250 ms SetTimer and nothing else), in one run under one Wine session.
+#
+#   bash bench/run.sh
+#
+# prints a table (Korvalinde, minimal window, ratio) of
+#   1. expiry latency: due time (hand-over of a "0:0:2" request + 2 s) to a visible "TimeUp" box,
+#      min / median / max over BENCH_EXPIRIES (32) expiries spread over the phases of the tick;
+#   2. CPU (utime + stime of the Linux process) over BENCH_CPU_SECONDS (60) with ten countdowns;
+#   3. wakeups per second (voluntary context switches of all its threads) with ten countdowns
+#      (over the same window as 2) and with none (over BENCH_IDLE_SECONDS, 20); and, over the
+#      same windows, read and write system calls per second (/proc/PID/io): a wineserver
+#      request is a write and a read, the wait for the next message a read, so this count follows
+#      the work done, not the load of the machine; a request counts as a context switch only
+#      when its reply is not there yet, which depends on the load;
+#   4. start-up, CreateProcess to a visible window: median of BENCH_STARTS (9) starts each;
+#   5. working set: VmRSS and VmHWM of the Linux process, peak working set from the probe.
+# The table also goes to build/bench/results.md, the raw figures to build/bench/*.log and *.out,
+# with the load average of the machine: latencies and start-up times are absolute and grow
+# with the load of other work on the machine; compare figures of one run.
+#
+# Settings (environment): KORVALINDE_EXE (default build/mingw/Korvalinde.exe, built here),
+# BENCH_CPU_SECONDS, BENCH_IDLE_SECONDS, BENCH_EXPIRIES, BENCH_STARTS, BENCH_SESSION (the name of
+# the Wine prefix build/wine-NAME, default "bench"). For a quick try:
+#   BENCH_CPU_SECONDS=10 BENCH_IDLE_SECONDS=5 BENCH_EXPIRIES=6 BENCH_STARTS=3 bash bench/run.sh
+#
+# No probe runs while CPU and wakeups are counted: nothing but the programs' own timers wakes them.
+# A third, idle window (the minimal window without its timer) stays open throughout, so that
+# Wine's desktop process never ends between starts; its figures are shown as the floor.
+# On exit the script closes what it started and ends its own Wine session (scripts/wine-env.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT="$PWD"
+
+CPU_SECONDS="${BENCH_CPU_SECONDS:-60}"
+IDLE_SECONDS="${BENCH_IDLE_SECONDS:-20}"
+EXPIRIES="${BENCH_EXPIRIES:-32}"
+STARTS="${BENCH_STARTS:-9}"
+SESSION="${BENCH_SESSION:-bench}"
+EXPIRY_SECONDS=2
+OUT="$ROOT/build/bench"
+
+bash scripts/install-deps.sh
+
+if [ -f build/mingw/CMakeCache.txt ]; then
+  cmake -S . -B build/mingw >/dev/null
+else
+  cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+fi
+if [ -z "${KORVALINDE_EXE:-}" ]; then
+  cmake --build build/mingw -j2 --target bench >/dev/null
+  KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
+else
+  cmake --build build/mingw -j2 --target bench_minimal_window bench_probe >/dev/null
+fi
+KORVALINDE_EXE="$(cd "$(dirname "$KORVALINDE_EXE")" && pwd)/$(basename "$KORVALINDE_EXE")"
+[ -f "$KORVALINDE_EXE" ] || { echo "bench: $KORVALINDE_EXE not found" >&2; exit 1; }
+MINIMAL_EXE="$ROOT/build/mingw/bench/minimal_window.exe"
+PROBE_EXE="$ROOT/build/mingw/bench/bench_probe.exe"
+K_CLASS=KorvalindeMainClass
+M_CLASS=KorvalindeBenchMinimalClass
+
+mkdir -p "$OUT"
+rm -f "$OUT"/*.log
+
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+cleanup() {
+  local rc=$?
+  trap - EXIT INT TERM
+  if [ "$rc" -ne 0 ] && [ -f "$OUT/probe.log" ]; then
+    echo "bench: failed; the probe's last lines:" >&2
+    tail -n 5 "$OUT/probe.log" >&2
+  fi
+  if [ -n "$KV_WINE_STARTED" ]; then
+    probe close "$K_CLASS" >/dev/null 2>&1 || true
+    probe close "$M_CLASS" >/dev/null 2>&1 || true
+  fi
+  kv_wine_stop
+  exit "$rc"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# The probe's output goes to a file, never to a pipe: a program it starts would keep a pipe open.
+probe() {
+  local log="$OUT/probe.log" out="$OUT/probe.out" rc=0
+  echo "# probe $*" >> "$log"
+  wine "$PROBE_EXE" "$@" > "$out" 2>&1 </dev/null || rc=$?
+  cat "$out" >> "$log"
+  cat "$out"
+  return "$rc"
+}
+
+# The Linux process of this Wine session whose command line (arguments joined by spaces)
+# matches the pattern "$1".
+linux_pid() {
+  local want="$1" p cmd
+  for p in /proc/[0-9]*; do
+    cmd="$( { tr '\0' ' ' < "$p/cmdline"; } 2>/dev/null)" || continue
+    cmd="${cmd%"${cmd##*[! ]}"}"
+    # shellcheck disable=SC2053
+    [[ "$cmd" == $want ]] || continue
+    { tr '\0' '\n' < "$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    echo "${p#/proc/}"
+    return 0
+  done
+  echo "bench: no Linux process runs '$want' in $WINEPREFIX" >&2
+  return 1
+}
+
+# "cpu_ticks voluntary_switches involuntary_switches run_ns read_write_syscalls" of a Linux
+# process, all its threads.
+counters() {
+  local pid="$1" cpu vol invol ns rw
+  cpu="$(sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }')"
+  read -r vol invol < <(cat /proc/"$pid"/task/*/status 2>/dev/null |
+    awk '/^voluntary_ctxt_switches/ { v += $2 } /^nonvoluntary_ctxt_switches/ { n += $2 } END { print v + 0, n + 0 }')
+  ns="$(cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s }')"
+  rw="$(awk '$1 == "syscr:" || $1 == "syscw:" { s += $2 } END { print s + 0 }' "/proc/$pid/io")"
+  echo "$cpu $vol $invol $ns $rw"
+}
+
+now() { date +%s.%N; }
+loadavg() { cut -d' ' -f1-3 /proc/loadavg; }
+
+# Counts over one phase for every process in PIDS (name=pid); results into PHASE_<name>_<phase>.
+declare -A PHASE LOAD
+measure_phase() {
+  local phase="$1" seconds="$2" name t0 t1 a b
+  declare -A before
+  for name in "${!PIDS[@]}"; do before[$name]="$(counters "${PIDS[$name]}")"; done
+  t0="$(now)"
+  sleep "$seconds"
+  t1="$(now)"
+  for name in "${!PIDS[@]}"; do
+    a="${before[$name]}"
+    b="$(counters "${PIDS[$name]}")"
+    # elapsed seconds, CPU ms (utime + stime), CPU ms (run time), wakeups/s, involuntary/s,
+    # read and write syscalls/s
+    PHASE[$name,$phase]="$(awk -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" -v hz="$(getconf CLK_TCK)" 'BEGIN {
+      split(a, x, " "); split(b, y, " "); s = t1 - t0
+      printf "%.2f %.0f %.1f %.1f %.1f %.1f", s, (y[1] - x[1]) * 1000 / hz, (y[4] - x[4]) / 1e6,
+        (y[2] - x[2]) / s, (y[3] - x[3]) / s, (y[5] - x[5]) / s }')"
+    echo "$phase $name ${PHASE[$name,$phase]}" >> "$OUT/phases.log"
+  done
+  LOAD[$phase]="$(loadavg)"
+  echo "$phase load average after: ${LOAD[$phase]}" >> "$OUT/phases.log"
+}
+field() { echo "${PHASE[$1,$2]}" | awk -v f="$3" '{ print $f }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f ×", a / b; else print "—" }'; }
+status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
+mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
+
+LOAD_BEFORE="$(loadavg)"
+echo "bench: load average before: $LOAD_BEFORE"
+kv_wine_start "$SESSION"
+echo "bench: Wine ready on $DISPLAY ($KV_WINE_TIMINGS)"
+K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"
+M_WIN="$(winepath -w "$MINIMAL_EXE" 2>/dev/null)"
+probe clear-settings >/dev/null
+
+# The idle window that keeps Wine's desktop process alive for the whole run.
+probe launch "$M_CLASS" "$M_WIN" --no-timer >/dev/null
+
+echo "bench: start-up, $STARTS starts of each"
+probe startup "$STARTS" "$K_WIN" "$K_CLASS" "$M_WIN" "$M_CLASS" > "$OUT/startup.out"
+K_START_MEDIAN="$(awk '$1 == "startup" && $2 == "first" { print $8 }' "$OUT/startup.out")"
+M_START_MEDIAN="$(awk '$1 == "startup" && $2 == "second" { print $8 }' "$OUT/startup.out")"
+
+probe clear-settings >/dev/null
+probe launch "$K_CLASS" "$K_WIN" >/dev/null
+probe launch "$M_CLASS" "$M_WIN" >/dev/null
+declare -A PIDS
+glob_quote() { printf '%s' "$1" | sed 's/[][*?\\]/\\&/g'; }
+PIDS[korvalinde]="$(linux_pid "$(glob_quote "$K_WIN")")"
+PIDS[minimal]="$(linux_pid "$(glob_quote "$M_WIN")")"
+PIDS[idle]="$(linux_pid "$(glob_quote "$M_WIN") --no-timer")"
+PIDS[wineserver]="$(linux_pid '*/wineserver* -p*')" || unset 'PIDS[wineserver]'
+PIDS[xvfb]="$KV_XVFB_PID"
+echo "Linux processes: $(for n in "${!PIDS[@]}"; do printf '%s=%s ' "$n" "${PIDS[$n]}"; done)" >> "$OUT/phases.log"
+
+echo "bench: wakeups with no timers, ${IDLE_SECONDS} s"
+measure_phase none "$IDLE_SECONDS"
+
+echo "bench: expiry latency, $EXPIRIES expiries of 0:0:$EXPIRY_SECONDS"
+probe latency "$K_CLASS" "$EXPIRIES" "$EXPIRY_SECONDS" > "$OUT/latency.out"
+read -r L_MIN L_MEDIAN L_MAX < <(awk '$1 == "latency" { print $6, $8, $10 }' "$OUT/latency.out")
+read -r SEND_MEDIAN SEND_MAX < <(awk '$1 == "handover" { print $8, $10 }' "$OUT/latency.out")
+
+requests=()
+for i in 01 02 03 04 05 06 07 08 09 10; do requests+=("100(name$i)"); done
+ADD_RESULT="$(probe add "$K_CLASS" "${requests[@]}")"
+case "$ADD_RESULT" in
+  *"rows 10"*) ;;
+  *) echo "bench: warning: after ten requests the window shows: $ADD_RESULT" >&2 ;;
+esac
+
+echo "bench: CPU and wakeups with ten timers, ${CPU_SECONDS} s"
+measure_phase ten "$CPU_SECONDS"
+K_RSS="$(status_kb "${PIDS[korvalinde]}" VmRSS)"; K_HWM="$(status_kb "${PIDS[korvalinde]}" VmHWM)"
+M_RSS="$(status_kb "${PIDS[minimal]}" VmRSS)"; M_HWM="$(status_kb "${PIDS[minimal]}" VmHWM)"
+K_PEAK="$(probe memory "$K_CLASS" | awk '$1 == "memory" { print $5 }')"
+M_PEAK="$(probe memory "$M_CLASS" | awk '$1 == "memory" { print $5 }')"
+
+probe close "$K_CLASS" >/dev/null
+probe close "$M_CLASS" >/dev/null
+
+K_CPU="$(field korvalinde ten 2)"; M_CPU="$(field minimal ten 2)"
+K_RUN="$(field korvalinde ten 3)"; M_RUN="$(field minimal ten 3)"
+K_WAKE10="$(field korvalinde ten 4)"; M_WAKE10="$(field minimal ten 4)"
+K_WAKE0="$(field korvalinde none 4)"; M_WAKE0="$(field minimal none 4)"
+K_RW10="$(field korvalinde ten 6)"; M_RW10="$(field minimal ten 6)"
+K_RW0="$(field korvalinde none 6)"; M_RW0="$(field minimal none 6)"
+{
+  echo "Korvalinde: $KORVALINDE_EXE"
+  echo "$(date '+%Y-%m-%d %H:%M'), $(wine --version 2>/dev/null), $(nproc) cores"
+  echo
+  echo "| measure | Korvalinde | minimal window | ratio |"
+  echo "|---|---:|---:|---:|"
+  echo "| expiry latency, ms, min / median / max of $EXPIRIES | $L_MIN / $L_MEDIAN / $L_MAX | — | — |"
+  echo "| CPU over ${CPU_SECONDS} s, ten timers, ms (utime + stime) | $K_CPU | $M_CPU | $(ratio "$K_CPU" "$M_CPU") |"
+  echo "| the same, ms of run time (schedstat) | $K_RUN | $M_RUN | $(ratio "$K_RUN" "$M_RUN") |"
+  echo "| wakeups/s, ten timers | $K_WAKE10 | $M_WAKE10 | $(ratio "$K_WAKE10" "$M_WAKE10") |"
+  echo "| wakeups/s, no timers | $K_WAKE0 | $M_WAKE0 | $(ratio "$K_WAKE0" "$M_WAKE0") |"
+  echo "| read + write syscalls/s, ten timers | $K_RW10 | $M_RW10 | $(ratio "$K_RW10" "$M_RW10") |"
+  echo "| read + write syscalls/s, no timers | $K_RW0 | $M_RW0 | $(ratio "$K_RW0" "$M_RW0") |"
+  echo "| start-up to visible window, ms, median of $STARTS | $K_START_MEDIAN | $M_START_MEDIAN | $(ratio "$K_START_MEDIAN" "$M_START_MEDIAN") |"
+  echo "| working set, MB (VmRSS / VmHWM) | $(mb "$K_RSS") / $(mb "$K_HWM") | $(mb "$M_RSS") / $(mb "$M_HWM") | $(ratio "$K_RSS" "$M_RSS") |"
+  echo "| peak working set (GetProcessMemoryInfo), MB | $(mb "$K_PEAK") | $(mb "$M_PEAK") | $(ratio "$K_PEAK" "$M_PEAK") |"
+  echo
+  echo "The minimal window's 250 ms timer runs in both wakeup phases; the minimal window has no notice."
+  echo "Idle window without a timer (the floor): wakeups/s $(field idle none 4) (no timers phase), $(field idle ten 4) (ten timers phase); CPU $(field idle ten 2) ms over ${CPU_SECONDS} s."
+  if [ -n "${PIDS[wineserver]:-}" ]; then
+    echo "Shared by all three programs over the ${CPU_SECONDS} s with ten timers: wineserver CPU $(field wineserver ten 2) ms, Xvfb CPU $(field xvfb ten 2) ms."
+  fi
+  echo "Hand-over of a request (LB_ADDFILE sent until answered), ms: median $SEND_MEDIAN, max $SEND_MAX."
+  echo "Involuntary context switches/s with ten timers: Korvalinde $(field korvalinde ten 5), minimal window $(field minimal ten 5)."
+  echo "Load average (1, 5, 15 min): before $LOAD_BEFORE; after the no-timer phase ${LOAD[none]}; after the ten-timer phase ${LOAD[ten]}."
+} > "$OUT/results.md"
+echo
+cat "$OUT/results.md"
