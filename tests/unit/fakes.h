@@ -46,5 +46,6 @@ extern WindowHandle const MainWindow;
 void ResetFakes();
 Bytes LE(uint64_t value, int size);
 Bytes Utf16(const std::u16string& text);   // with the terminator
+inline Bytes operator+(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
 Texts TimerNames();
 void SetHistory(const Texts& names);

@@ -14,11 +14,7 @@ const std::u16string RUN_ONCE = u"Software\\Microsoft\\Windows\\CurrentVersion\\
 const uint64_t NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
 
 struct StoreTest : ::testing::Test {
-    void SetUp() override
-    {
-        ResetFakes();
-        Fake.LocalFileTime = NOW;
-    }
+    void SetUp() override { ResetFakes(); Fake.LocalFileTime = NOW; }
     void TearDown() override { EXPECT_EQ(0, Fake.OpenKeys); }
     static void Put(const std::u16string& name, const Bytes& data, uint32_t type = REGISTRY_TYPE_BINARY)
     {
@@ -26,13 +22,9 @@ struct StoreTest : ::testing::Test {
     }
     static Bytes Record(uint64_t preset, uint32_t suspended, uint32_t clock, uint64_t time, const std::u16string& name)
     {
-        Bytes b = LE(preset, 8), s = LE(suspended, 4), c = LE(clock, 4), t = LE(time, 8), n = Utf16(name);
-        b.insert(b.end(), s.begin(), s.end());
-        b.insert(b.end(), c.begin(), c.end());
-        b.insert(b.end(), t.begin(), t.end());
-        b.insert(b.end(), n.begin(), n.end());
-        b.resize(48);
-        return b;
+        Bytes record = LE(preset, 8) + LE(suspended, 4) + LE(clock, 4) + LE(time, 8) + Utf16(name);
+        record.resize(48);
+        return record;
     }
 };
 
