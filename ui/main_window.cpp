@@ -67,6 +67,7 @@ static void ReleaseWindow(HWND window)
 static void OnDestroy(HWND window)
 {
     ReleaseWindow(window);
+    DestroyToolTips();
     SaveSettings();
     PostQuitMessage(0);
 }

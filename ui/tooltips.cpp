@@ -26,12 +26,22 @@ static TOOLINFOW ToolFor(HWND window, HWND control, int id)
 
 void CreateToolTips(HWND window)
 {
-    App.ToolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+    // Owned by no window: a tooltip makes itself top-most, and under Wine a top-most popup owned
+    // by the main window keeps the main window from being made top-most itself. The tip still
+    // comes to the top whenever it shows; the main window destroys it when it ends.
+    App.ToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   static_cast<HINSTANCE>(App.Instance), nullptr);
     // A width makes the tip break lines at "\n": the name above, the time below.
     if (ToolTip())
         SendMessageW(ToolTip(), TTM_SETMAXTIPWIDTH, 0, 400);
+}
+
+void DestroyToolTips()
+{
+    if (ToolTip())
+        DestroyWindow(ToolTip());
+    App.ToolTip = nullptr;
 }
 
 void AddToolTip(HWND window, HWND control, int id)

@@ -20,6 +20,7 @@ const wchar_t* PauseButtonText(int suspended);
 
 // tooltips.cpp: one tool per button and time display, added and removed with the controls
 void CreateToolTips(HWND window);
+void DestroyToolTips();
 void AddToolTip(HWND window, HWND control, int id);
 void RemoveToolTip(HWND window, HWND control, int id);
 void PlaceToolTip(HWND window, int id, const RECT& rect);
