@@ -9,38 +9,33 @@ FakeState Fake;
 WindowHandle const MainWindow = reinterpret_cast<WindowHandle>(uintptr_t(1));
 typedef std::map<std::u16string, FakeValue> FakeKey;
 
-void ResetFakes()
-{
+void ResetFakes() {
     std::memset(static_cast<void*>(&App), 0, sizeof App);
     Fake = FakeState();
 }
 
-Bytes LE(uint64_t value, int size)
-{
+Bytes LE(uint64_t value, int size) {
     Bytes bytes;
     for (int i = 0; i < size; ++i)
         bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
     return bytes;
 }
 
-Bytes Utf16(const std::u16string& text)
-{
+Bytes Utf16(const std::u16string& text) {
     Bytes bytes;
     for (char16_t unit : text + u'\0')
         bytes.insert(bytes.end(), {static_cast<uint8_t>(unit), static_cast<uint8_t>(unit >> 8)});
     return bytes;
 }
 
-Texts TimerNames()
-{
+Texts TimerNames() {
     Texts names;
     for (int i = 0; i < App.Timers.Count; ++i)
         names.push_back(App.Timers.Records[i].Name);
     return names;
 }
 
-void SetHistory(const Texts& names)
-{
+void SetHistory(const Texts& names) {
     App.History.Count = static_cast<int32_t>(names.size());
     for (size_t i = 0; i < names.size(); ++i)
         std::copy(names[i].begin(), names[i].end() + 1, App.History.Entries[i]);
@@ -53,8 +48,7 @@ uint64_t PlatformTickCount() { return Fake.TickCount; }
 void PlatformLocalTime(LocalClockTime* out) { *out = Fake.LocalTime; }
 uint64_t PlatformLocalFileTime() { return Fake.LocalFileTime; }
 
-void PlatformUpperCase(char16_t* text)
-{
+void PlatformUpperCase(char16_t* text) {
     for (; *text != 0; ++text)
         if (*text >= u'a' && *text <= u'z')
             *text = static_cast<char16_t>(*text - u'a' + u'A');
@@ -62,33 +56,28 @@ void PlatformUpperCase(char16_t* text)
 
 const char16_t* PlatformNextChar(const char16_t* p) { return *p == 0 ? p : p + (IsHigh(p[0]) && IsLow(p[1]) ? 2 : 1); }
 
-const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* p)
-{
+const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* p) {
     return p <= start ? start : p - 1 > start && IsLow(p[-1]) && IsHigh(p[-2]) ? p - 2 : p - 1;
 }
 
 // GetModuleFileNameW: a path too long is cut to room - 1 units, and room is returned.
-int PlatformModuleFileName(char16_t* buffer, int room)
-{
+int PlatformModuleFileName(char16_t* buffer, int room) {
     int length = static_cast<int>(Fake.ModulePath.size()), copied = std::min(length, room - 1);
     std::copy(Fake.ModulePath.begin(), Fake.ModulePath.begin() + copied, buffer);
     buffer[copied] = 0;
     return std::min(length, room);
 }
 
-int RegistryCreateKey(const char16_t* subkey, uint32_t, RegistryKey* key)
-{
+int RegistryCreateKey(const char16_t* subkey, uint32_t, RegistryKey* key) {
     *key = &Fake.Keys[subkey];
     return ++Fake.OpenKeys;
 }
 
-int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key)
-{
+int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key) {
     return Fake.Keys.count(subkey) != 0 ? RegistryCreateKey(subkey, access, key) : 0;
 }
 
-int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint32_t* size)
-{
+int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint32_t* size) {
     auto found = static_cast<FakeKey*>(key)->find(name);
     if (found == static_cast<FakeKey*>(key)->end())
         return 0;
@@ -102,8 +91,7 @@ int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint
     return 1;
 }
 
-int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data, uint32_t size)
-{
+int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data, uint32_t size) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     (*static_cast<FakeKey*>(key))[name] = {type, Bytes(bytes, bytes + size)};
     return 1;
@@ -114,8 +102,7 @@ void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
 
 void WindowSetRowText(WindowHandle, int row, const char16_t* text) { Fake.RowTexts[row] = text; ++Fake.RowWrites; }
 int WindowForegroundOwner(WindowHandle) { return Fake.Foreground; }
-void BringToFront(WindowHandle)
-{
+void BringToFront(WindowHandle) {
     ++Fake.Raised;
     if (Fake.GrantForeground)
         Fake.Foreground = FOREGROUND_MAIN;
@@ -128,20 +115,17 @@ int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) { Fake.T
 void WindowStopTimer(WindowHandle, uintptr_t id) { Fake.Timers.erase(id); }
 
 // The notices form a stack, innermost last; the open one is the innermost not yet cancelled.
-WindowHandle WindowOpenNotice(WindowHandle)
-{
+WindowHandle WindowOpenNotice(WindowHandle) {
     bool open = !Fake.NoticeCancelled.empty() && !Fake.NoticeCancelled.back();
     return open ? reinterpret_cast<WindowHandle>(uintptr_t(100 + Fake.NoticeCancelled.size())) : nullptr;
 }
 
-void WindowCloseNotice(WindowHandle notice)
-{
+void WindowCloseNotice(WindowHandle notice) {
     if (!Fake.NoticeIgnoresCancel)
         Fake.NoticeCancelled[reinterpret_cast<uintptr_t>(notice) - 101] = true;
 }
 
-void WindowShowNotice(WindowHandle, const char16_t* text)
-{
+void WindowShowNotice(WindowHandle, const char16_t* text) {
     Fake.Notices.push_back(text);
     Fake.NoticeCancelled.push_back(false);
     if (Fake.NoticeLoop)

@@ -16,20 +16,17 @@ const uint64_t NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
 struct StoreTest : ::testing::Test {
     void SetUp() override { ResetFakes(); Fake.LocalFileTime = NOW; }
     void TearDown() override { EXPECT_EQ(0, Fake.OpenKeys); }
-    static void Put(const std::u16string& name, const Bytes& data, uint32_t type = REGISTRY_TYPE_BINARY)
-    {
+    static void Put(const std::u16string& name, const Bytes& data, uint32_t type = REGISTRY_TYPE_BINARY) {
         Fake.Keys[KEY][name] = {type, data};
     }
-    static Bytes Record(uint64_t preset, uint32_t suspended, uint32_t clock, uint64_t time, const std::u16string& name)
-    {
+    static Bytes Record(uint64_t preset, uint32_t suspended, uint32_t clock, uint64_t time, const std::u16string& name) {
         Bytes record = LE(preset, 8) + LE(suspended, 4) + LE(clock, 4) + LE(time, 8) + Utf16(name);
         record.resize(48);
         return record;
     }
 };
 
-TEST_F(StoreTest, SettingsRoundTripByteForByte)
-{
+TEST_F(StoreTest, SettingsRoundTripByteForByte) {
     App.Position = {-8, 300};
     App.Mute = 1;
     App.TopMost = 1;
@@ -64,8 +61,7 @@ TEST_F(StoreTest, SettingsRoundTripByteForByte)
 
 // A longer value than expected is ignored; a shorter one sets only the low bytes. History
 // values close up around gaps, and a full 22-byte one without terminator keeps 10 units.
-TEST_F(StoreTest, OddValuesAreReadSafely)
-{
+TEST_F(StoreTest, OddValuesAreReadSafely) {
     App.Mute = 0x01020304;
     Put(u"Mute", {9});
     Put(u"TopMost", LE(1, 8));
@@ -82,8 +78,7 @@ TEST_F(StoreTest, OddValuesAreReadSafely)
               Texts(App.History.Entries, App.History.Entries + App.History.Count));
 }
 
-TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce)
-{
+TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
     Fake.LocalTime = {12, 0, 0, 0};
     AddTimer(u"5", u"tea");
     AddTimer(u"1", u"egg");
@@ -120,8 +115,7 @@ TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce)
 
 // The expiry field saturates instead of wrapping, and a restored time is never more than a
 // later save can write as an expiry.
-TEST_F(StoreTest, HugeCountdownsNeverWrap)
-{
+TEST_F(StoreTest, HugeCountdownsNeverWrap) {
     const uint64_t longest = (UINT64_MAX - NOW) / 10000;
     const struct {
         uint64_t Remaining;
@@ -149,8 +143,7 @@ TEST_F(StoreTest, HugeCountdownsNeverWrap)
     EXPECT_EQ(longest, App.Timers.Records[0].Remaining);
 }
 
-TEST_F(StoreTest, RunOnceHoldsTheQuotedPath)
-{
+TEST_F(StoreTest, RunOnceHoldsTheQuotedPath) {
     RegisterRunOnce();   // no module path: nothing written
     EXPECT_EQ(0u, Fake.Keys.count(RUN_ONCE));
     Fake.ModulePath = u"C:\\Programs\\Korvalinde.exe";

@@ -1,19 +1,17 @@
 // The window-free parts of the user interface: requests by text, the hot key's modifiers,
-// the row grid, and the saved window position across workspace and screen coordinates.
+// the saved window position across workspace and screen coordinates, and the tooltips.
 #include <gtest/gtest.h>
 #include "fakes.h"
 #include "hotkey_modifiers.h"
 #include "request_split.h"
 #include "resource.h"
-#include "row_geometry.h"
 #include "timer_table.h"
 #include "tooltip_text.h"
 #include "window_position.h"
 
 namespace {
 
-TEST(UiLogic, SplitsRequests)
-{
+TEST(UiLogic, SplitsRequests) {
     const struct {
         std::u16string Request, Time, Name;
     } cases[] = {
@@ -33,36 +31,15 @@ TEST(UiLogic, SplitsRequests)
     }
 }
 
-TEST(UiLogic, HotKeyModifiers)
-{
+TEST(UiLogic, HotKeyModifiers) {
     EXPECT_EQ(0x0002u | 0x0001u, HotKeyModifiers(0x0654));   // HOTKEYF_CONTROL | HOTKEYF_ALT
     EXPECT_EQ(0x0004u, HotKeyModifiers(0x0941));             // HOTKEYF_SHIFT | HOTKEYF_EXT
     EXPECT_EQ(0x54u, HotKeyVirtualKey(0x0654));
 }
 
-// Rows stack one pitch (LineHeight + 10) apart under a grid 25 characters wide; only the
-// bands of expired timers are red.
-TEST(UiLogic, RowGrid)
-{
-    ResetFakes();
-    PixelRect area = ClientAreaFor(3, 8, 20);
-    EXPECT_EQ(200, area.Width);
-    EXPECT_EQ(120, area.Height);
-    PixelRect time = RowControlRect(2, KIND_TIME, 8, 20), del = RowControlRect(2, KIND_DELETE, 8, 20);
-    EXPECT_EQ(63, time.Y);
-    EXPECT_EQ(area.Width - 8, del.X + del.Width);
-    EXPECT_EQ(92, BottomButtonRect(3, 4, 8, 20).Y);
-    App.Timers.Count = 2;
-    App.Timers.Records[0].Remaining = 5;
-    EXPECT_EQ(0, BandIsExpired(0));
-    EXPECT_EQ(1, BandIsExpired(1));
-    EXPECT_EQ(0, BandIsExpired(2));   // the bottom row
-}
-
 // A window in the work area of a monitor whose taskbar takes any side comes back at the same
 // screen point, also on a second monitor.
-TEST(UiLogic, SavedPositionComesBackAtTheSameScreenPoint)
-{
+TEST(UiLogic, SavedPositionComesBackAtTheSameScreenPoint) {
     const MonitorArea monitors[] = {
         {{0, 0, 1920, 1080}, {0, 40, 1920, 1080}},        // taskbar at the top
         {{1920, 0, 3200, 1024}, {1980, 0, 3200, 1024}},   // second monitor, taskbar left
@@ -88,8 +65,7 @@ TEST(UiLogic, SavedPositionComesBackAtTheSameScreenPoint)
 }
 
 // The tips say what a row cannot: the whole name and what its time means, now; and the keys.
-TEST(UiLogic, ToolTipTexts)
-{
+TEST(UiLogic, ToolTipTexts) {
     ResetFakes();
     Fake.LocalTime = {12, 0, 0, 0};
     AddTimer(u"12:30", u"洗濯機の脱水を始める");
