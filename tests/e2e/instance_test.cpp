@@ -1,0 +1,158 @@
+// One instance: a second start hands its arguments over; a full table of ten takes no more; requests by text
+// from other processes, careless or hostile; timers handed over to the next start.
+#include "driver.h"
+
+using namespace e2e;
+using Instance = E2e;
+using HandOver = E2e;
+using Table = std::vector<std::pair<uint64_t, std::wstring>>;  // preset and name of each timer
+
+Table Presets(const std::vector<Record>& records) {
+  Table t;
+  for (const auto& r : records) t.push_back({r.preset, r.name});
+  return t;
+}
+
+// Without arguments a second start brings the window, or its open dialog, forward; with arguments it adds
+// them at once, in order, even while a dialog is open. Never a second window.
+TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
+  App app;
+  HWND other = Decoy(), dlg = nullptr;
+  ASSERT_TRUE(app.Start());
+  for (const auto& args : std::vector<std::vector<std::wstring>>{{}, {L"3(a)", L"0:4:0", L"5(c)"}, {}, {L"7(d)"}}) {
+    if (app.Rows() && !dlg) dlg = app.Open(ID_SETTINGS, kSettings);
+    EXPECT_TRUE(Foreground(other) && !app.Second(args) && Shown(0, L"KorvalindeMainClass").size() == 1);
+    // Wine leaves the system foreground empty once the second process has ended: the program's thread tells.
+    EXPECT_TRUE(
+        WaitFor([&] { return ActiveOf(app.main) == (dlg ? dlg : app.main) && GetForegroundWindow() != other; }));
+  }
+  EXPECT_TRUE(app.Rows() == 4 && app.Close(dlg, IDCANCEL));
+  EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {420000, L"d"}}), Presets(app.SaveAndQuit()));
+}
+
+// Restored timers first, then the arguments; a second start into nine timers adds its first valid request
+// only; a full table refuses every way of adding.
+TEST_F(Instance, AFullTableOfTenTakesNoMore) {
+  App app;
+  Table expected = {{90000, L"old"}, {240000, L"arg"}, {360000, L""}};
+  ASSERT_TRUE(WriteRecord(0, {90000, 1, 0, 90000, L"old"}) && app.Start({L"4(arg)", L"6"}) && app.WaitRows(3));
+  for (int i = 3; i < 9; ++i)
+    expected.push_back({1200000, L"t" + std::to_wstring(i)}), app.Request(L"20(t" + std::to_wstring(i) + L")");
+  expected.push_back({120000, L"b"});
+  EXPECT_TRUE(!app.Second({L"0(zero)", L"2(b)", L"3(c)"}) && app.WaitRows(10) && app.WaitText(ID_ROW_TIME + 9, L"b"));
+  EXPECT_TRUE(app.Text(ID_ROW_LABEL + 8) + app.Text(ID_ROW_LABEL + 9) == L"9:0:" &&
+              !IsWindowEnabled(app.Control(ID_ADD)));
+  Shot(app.main, app.main, "ten_timers");
+  EXPECT_TRUE(app.Request(L"11(eleven)") && !app.Second({L"4(d)"}) && !Send(app.main, WM_COMMAND, ID_ADD));
+  app.Key(L"a"), app.Key(L"0");  // keys are handled in order: once 0 pauses row 10, A is done
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kPaused) && !app.Dialogs(kAdd) && app.Rows() == 10);
+  app.Key(L"KP_0"), app.Key(L"alt+0");
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kRunning) &&
+              Text(app.Dialog(kDelete), kBoxText) == L"タイマー10(b)を削除します\nよろしいですか？");
+  ASSERT_TRUE(app.Close(app.Dialog(kDelete), IDCANCEL));
+  const std::vector<Record> saved = app.SaveAndQuit();
+  EXPECT_TRUE(Presets(saved) == expected && saved[0].suspended && !saved[1].suspended)
+      << "the restored one still paused";
+}
+
+// Each request is answered 0 and adds a timer or none; the program goes on working.
+TEST_F(Instance, RequestsByTextFromOtherProcessesAreTakenSafely) {
+  App app;
+  Table expected;
+  const std::pair<std::wstring, Table> requests[] = {
+      // a request, and the timer it adds
+      {L"5(tea)", {{300000, L"tea"}}},
+      {L"pm5:30(夕方)", {{63000000, L"夕方"}}},
+      {L"(tea)", {}},
+      {L"", {}},
+      {std::wstring(100000, L'('), {}},
+      {L"\xD800", {}},
+      {L"1(" + std::wstring(99990, L'\xD800') + L")", {{60000, std::wstring(10, L'\xD800')}}}};
+  ASSERT_TRUE(app.Start());
+  for (const auto& [text, adds] : requests) {
+    expected.insert(expected.end(), adds.begin(), adds.end());
+    EXPECT_TRUE(app.Request(text) && app.Rows() == int(expected.size())) << text.size() << " units";
+  }
+  EXPECT_TRUE((app.Key(L"1"), app.WaitText(ID_ROW_PAUSE, kPaused))) << "the keys still work";
+  EXPECT_EQ(expected, Presets(app.SaveAndQuit()));
+}
+
+// Tea (10 min) and a paused timer handed over at about `at`: a running timer by its local due time in whole
+// milliseconds, a paused one by its milliseconds left.
+bool TeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t paused) {
+  const int64_t left = saved.size() < 2 ? 0 : int64_t(saved[0].time - at) / int64_t(kFileTimePerMs);
+  return left > 590000 && left <= 600500 && !(saved[0].time % kFileTimePerMs) && saved[0].preset == 600000 &&
+         saved[0].name == L"tea" && !saved[0].suspended && saved.back().suspended && saved.back().time <= paused &&
+         saved.back().time > paused - 10000;
+}
+
+// S saves and quits; at the end of the session the window settings are always saved, the timers only with
+// remember-at-shutdown on, which also registers the program in RunOnce; a cancelled end changes nothing.
+TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
+  const std::tuple<const char*, DWORD, int, bool> cases[] = {// remember, WM_ENDSESSION (-1: S), handed over
+                                                             {"S", 0, -1, true},
+                                                             {"end, remembering", 1, TRUE, true},
+                                                             {"end", 0, TRUE, false},
+                                                             {"cancelled", 1, FALSE, false}};
+  for (auto [how, remember, end, handsOver] : cases) {
+    App app, next;
+    const uint64_t at = (ClearSettings(), LocalFileTimeNow());
+    ASSERT_TRUE(WriteValue(L"SuspendEnd", REG_DWORD, &remember, 4) && app.Start({L"10(tea)", L"PM5:30", L"0:2:0"}));
+    ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 2, L" 0:0", true) &&
+                (app.Command(ID_ROW_PAUSE + 2), app.Command(ID_MUTE), true));
+    ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 2, kPaused) && WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; }));
+    EXPECT_FALSE(ReadValue(L"Mute").exists) << how << ": nothing saved before";
+    if (end < 0) app.Key(L"s");  // WM_ENDSESSION is answered only once all is saved
+    EXPECT_TRUE(end < 0 ? app.WaitExit() : Send(app.main, WM_QUERYENDSESSION) && !Send(app.main, WM_ENDSESSION, end));
+    EXPECT_TRUE(ReadValue(L"Mute").Is(REG_BINARY, {1, 0, 0, 0}) && ReadValue(L"Position").exists &&
+                ReadValue(L"TopMost").exists);
+    const std::vector<Record> saved = ReadRecords();
+    ASSERT_EQ(handsOver ? 3u : 0u, saved.size()) << how;
+    EXPECT_TRUE(!handsOver || (TeaAndPaused(saved, at, 120000) && saved[1].preset == 63000000 && saved[1].clockMode))
+        << how;
+    const std::wstring runOnce = ReadValue(L"Korvalinde", kRunOnceKey).Sz();  // the program's path, quoted
+    EXPECT_EQ(remember && end == TRUE, runOnce[0] == L'"' && runOnce.find(L"\\Korvalinde.exe\"") + 17 == runOnce.size())
+        << how;
+    EXPECT_TRUE(end != FALSE || NextTexts(app.Control(ID_ROW_TIME), 1).size()) << "the ticks go on";
+    app.Kill();
+    ASSERT_TRUE(next.Start() && next.Rows() == (handsOver ? 3 : 0) && next.Check(ID_MUTE) == BST_CHECKED) << how;
+    EXPECT_TRUE(!handsOver || (next.WaitText(ID_ROW_TIME, L" 0:09", true) &&
+                               next.WaitText(ID_ROW_TIME + 1, L"PM 5:30:00") && next.Text(ID_ROW_PAUSE + 2) == kPaused))
+        << how;
+  }
+}
+
+TEST_F(HandOver, ATimerThatRanOutMeanwhileIsReportedAtOnce) {
+  App app;
+  ASSERT_TRUE(WriteRecord(0, {300000, 1, 0, 200000, L"p"}) &&
+              WriteRecord(1, {120000, 0, 0, LocalFileTimeNow() - 10, L""}));
+  ASSERT_TRUE(app.Start() && Text(app.Dialog(kNotice), kBoxText) == L"時間です\n 0:02:00" && app.Rows() == 2);
+  EXPECT_TRUE(app.Close(app.Dialog(kNotice), IDOK) && app.WaitRows(1) && app.WaitText(ID_ROW_TIME, L" 0:03:20"));
+}
+
+// A timer handed over when it had already run out (a notice was open when Windows ended) is reported at
+// the first tick, not left red for ever; the running one stays.
+TEST_F(HandOver, ATimerStoredExpiredIsReportedAtTheFirstTick) {
+  App app;
+  ASSERT_TRUE(WriteRecord(0, {60000, 0, 0, 0, L"済み"}) &&
+              WriteRecord(1, {300000, 0, 0, LocalFileTimeNow() + 300000 * kFileTimePerMs, L"run"}));
+  ASSERT_TRUE(app.Start() && Text(app.Dialog(kNotice), kBoxText) == L"時間です\n済み");
+  EXPECT_TRUE(app.Close(app.Dialog(kNotice), IDOK) && app.WaitRows(1) && app.WaitText(ID_ROW_TIME, L"run"));
+}
+
+// The real end of the Wine session (wineboot --end-session --shutdown), remembering. It ends every program of
+// the session: ctest runs it last, on its own (see CMakeLists.txt).
+TEST_F(HandOver, TheEndOfTheWineSession) {
+  const DWORD one = 1;
+  wchar_t line[] = L"wineboot --end-session --shutdown";
+  STARTUPINFOW si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  App app;
+  ASSERT_TRUE(WriteValue(L"SuspendEnd", REG_DWORD, &one, 4) && app.Start({L"10(tea)", L"0:1:0"}));
+  ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:0", true) &&
+              (app.Command(ID_ROW_PAUSE + 1), app.WaitText(ID_ROW_PAUSE + 1, kPaused)));
+  const uint64_t at = LocalFileTimeNow();
+  ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  EXPECT_TRUE(app.WaitExit()) << "the program ends with the session, with 0";
+  EXPECT_TRUE(TeaAndPaused(ReadRecords(), at, 60000) && ReadValue(L"Korvalinde", kRunOnceKey).type == REG_SZ);
+}

@@ -1,0 +1,173 @@
+// The main window and its rows: geometry, top-most and place kept between runs, the timer dialog in both
+// modes with its recent names, pause and resume, delete, and keys for rows that do not exist.
+#include <regex>
+
+#include "driver.h"
+
+#include <commctrl.h>
+
+using namespace e2e;
+using Window = E2e;
+
+// 25 character cells wide and a row pitch high per timer and for the buttons (App::WaitRows); each control
+// inside its row's band and right of the one before it, so that none overlaps another.
+TEST_F(Window, OpensEmptyAndFitsItsRows) {
+  App app;
+  ASSERT_TRUE(app.Start() && WaitFor([&] { return Bands(app.main, {}).empty(); })) << Bands(app.main, {});
+  Shot(app.main, app.main, "empty_window");
+  const int kinds[] = {ID_ROW_LABEL, ID_ROW_TIME, ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE},
+            buttons[] = {ID_ADD, ID_MUTE, ID_TOPMOST, ID_SUSPEND_ALL, ID_SETTINGS};
+  for (int rows : {0, 1, 3, 10}) {
+    RECT client, r = {};
+    while (app.Rows() < rows) ASSERT_TRUE(app.Request(L"20"));
+    ASSERT_TRUE(app.WaitRows(rows) && GetClientRect(app.main, &client) && client.right == 25 * M.cw);
+    for (int i = 0, row = 0, right = 0; i < (rows + 1) * 5; row = ++i / 5, right = i % 5 ? r.right : 0) {
+      GetWindowRect(app.Control(row < rows ? kinds[i % 5] + row : buttons[i % 5]), &r);
+      MapWindowPoints(nullptr, app.main, LPPOINT(&r), 2);
+      EXPECT_TRUE(r.left >= right && r.right > r.left && r.right <= client.right && r.top >= row * M.pitch &&
+                  r.bottom <= (row + 1) * M.pitch)
+          << rows << " rows: control " << i;
+    }
+  }
+  EXPECT_TRUE(app.Quit() && !ReadValue(L"HotKey").exists && ReadRecords().empty()) << "a plain close saves no more";
+}
+
+TEST_F(Window, KeepsTopMostAndItsPlaceForTheNextRun) {
+  for (int run = 0; run < 3; ++run) {  // the third from a place on a monitor that is gone: the top-left corner
+    const int32_t lost[2] = {-30000, 40000};
+    App app;
+    RECT r;
+    ASSERT_TRUE((run < 2 || WriteValue(L"Position", REG_BINARY, lost, 8)) && app.Start() &&
+                GetWindowRect(app.main, &r));
+    auto topMost = [&] { return (GetWindowLongW(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) && app.Check(ID_TOPMOST); };
+    EXPECT_TRUE(r.left == (run == 1) * 200 && r.top == (run == 1) * 150 && topMost() == (run == 1)) << run;
+    run ? app.Command(ID_TOPMOST) : app.Key(L"t");
+    EXPECT_TRUE(WaitFor([&] { return topMost() == (run != 1); })) << "T and the button switch it, run " << run;
+    if (!run) SetWindowPos(app.main, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(app.Quit() && ReadValue(L"TopMost").Is(REG_BINARY, {run != 1, 0, 0, 0}));
+    EXPECT_TRUE(run || ReadValue(L"Position").Is(REG_BINARY, {200, 0, 0, 0, 150, 0, 0, 0}));
+  }
+}
+
+std::wstring Names(HWND dialog) {  // the names the timer dialog offers
+  std::wstring all;
+  wchar_t name[16];
+  for (LRESULT i = 0; Send(GetDlgItem(dialog, IDC_NAME), CB_GETLBTEXT, i, LPARAM(name)) >= 0; ++i)
+    all += name + std::wstring(L",");
+  return all;
+}
+
+// The names offered come from History0.., most recent first; names cancelled or requested by text stay out.
+TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
+  App app;
+  ASSERT_TRUE(WriteValue(L"History0", REG_SZ, L"A", 4) && WriteValue(L"History2", REG_SZ, L"C", 4) && app.Start());
+  SetWindowPos(app.main, nullptr, 150, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  app.Key(L"a");
+  HWND dlg = app.Dialog(kAdd), nameEdit = FindWindowExW(GetDlgItem(dlg, IDC_NAME), nullptr, L"Edit", nullptr);
+  POINT client{}, dialog{};
+  GUITHREADINFO info{sizeof info};
+  ClientToScreen(app.main, &client), ClientToScreen(dlg, &dialog);
+  EXPECT_TRUE(client.x == dialog.x && client.y == dialog.y && GetWindow(dlg, GW_OWNER) == app.main &&
+              !IsWindowEnabled(app.main) && Send(GetDlgItem(dlg, IDC_TIME), EM_GETLIMITTEXT) == 255 &&
+              Send(nameEdit, EM_GETLIMITTEXT) == 10 && Names(dlg) == L"A,C," &&
+              Classes(dlg, {IDC_TIME, IDC_NAME, IDOK, IDCANCEL}) == L"Edit,ComboBox,Button,Button,")
+      << "A opens it on the client origin, owned and modal, with its controls, limits and the stored names";
+  EXPECT_TRUE(WaitFor([&] { return GetGUIThreadInfo(0, &info) && info.hwndFocus == GetDlgItem(dlg, IDC_TIME); }));
+  Shot(app.main, dlg, "add_dialog");
+  EXPECT_TRUE(!app.Submit(dlg, L"", L"茶") && !app.Submit(dlg, L"0") && !app.Submit(dlg, L"") && Foreground(dlg));
+  Press(L"2"), Press(L"5"), Press(L"Return");
+  ASSERT_TRUE(app.WaitRows(1) && IsWindowEnabled(app.main)) << "OK refuses no time and 0; typed 25, Enter adds";
+  EXPECT_EQ(L"1:■…Ｘ",
+            app.Text(ID_ROW_LABEL) + app.Text(ID_ROW_PAUSE) + app.Text(ID_ROW_EDIT) + app.Text(ID_ROW_DELETE));
+  EXPECT_TRUE(app.WaitText(ID_ROW_TIME, L"茶") && app.WaitText(ID_ROW_TIME, L" 0:24:5", true)) << "its name and time";
+  ASSERT_TRUE((dlg = app.Open(ID_ADD, kAdd)) && Foreground(dlg) && Names(dlg) == L"茶,A,C,");
+  Press(L"7"), Press(L"Escape");
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(dlg); }) && app.Settle() && app.Rows() == 1) << "Esc cancels";
+  EXPECT_TRUE(app.Request(L"7(R)") && app.Submit(app.Open(ID_ROW_EDIT, kEdit), L"1:30", L"A"));
+  EXPECT_TRUE(Names(dlg = app.Open(ID_ADD, kAdd)) == L"A,茶,C," && app.Close(dlg, IDCANCEL));
+  app.Key(L"1");
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused) && app.Quit()) << "the keys work again after the dialog";
+  EXPECT_TRUE(ReadValue(L"History1").Sz() == std::wstring(L"茶\0", 2) && !ReadValue(L"History3").exists);
+}
+
+TEST_F(Window, TheTimerDialogEditsATimerFromWhatItShows) {
+  App app;
+  ASSERT_TRUE(app.Start({L"0:1:25(茶)", L"PM5:30"}) && app.WaitRows(2));
+  // A countdown offers the time it has left, unpadded, and its name; a clock timer its target.
+  for (auto [row, time, name] : {std::make_tuple(0, L"0:1:2[0-6]", L"茶"), {1, L"PM5:30:0", L""}}) {
+    HWND dlg = app.Open(ID_ROW_EDIT + row, kEdit);
+    EXPECT_TRUE(std::regex_match(Text(dlg, IDC_TIME), std::wregex(time)) && Text(dlg, IDC_NAME) == name) << row;
+    if (!row) Shot(app.main, dlg, "edit_dialog");
+    ASSERT_TRUE(app.Close(dlg, IDCANCEL));
+  }
+  app.Key(L"ctrl+1");
+  EXPECT_TRUE(app.Submit(app.Dialog(kEdit), L"0:0:50", L"")) << "Ctrl+1 edits row 1";
+  for (const auto& text : NextTexts(app.Control(ID_ROW_TIME), 3))  // from 50 s, and without its name
+    EXPECT_TRUE(std::regex_match(text, std::wregex(L" 0:00:(50|4\\d)"))) << testing::PrintToString(text);
+  app.Key(L"1");  // OK with the texts as they stand restarts a paused countdown
+  ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused) && app.Submit(app.Open(ID_ROW_EDIT, kEdit)));
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kRunning) && NextTexts(app.Control(ID_ROW_TIME), 1).size());
+}
+
+// A clock timer cannot be paused; keys for rows that do not exist change nothing.
+TEST_F(Window, PausesAndResumesByKeyAndButton) {
+  App app;
+  ASSERT_TRUE(app.Start({L"0:1:0", L"PM5:30", L"0:5"}) && app.WaitRows(3) && app.WaitText(ID_ROW_TIME, L" 0:0", true));
+  for (auto [key, mark] : {std::make_pair(L"1", kPaused), {L"1", kRunning}, {L"KP_1", kPaused}, {L"", kRunning}}) {
+    *key ? app.Key(key) : app.Command(ID_ROW_PAUSE);   // "": the button
+    const std::wstring shown = app.Text(ID_ROW_TIME);  // row 1 stands still while row 3 counts two seconds
+    ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, mark) && NextTexts(app.Control(ID_ROW_TIME + 2), 2).size() == 2) << key;
+    EXPECT_EQ(mark == kPaused, app.Text(ID_ROW_TIME) == shown) << key;
+  }
+  app.Key(L"2"), app.Key(L"0"), app.Key(L"ctrl+5"), app.Key(L"alt+5"), app.Key(L"1");  // rows 2, 10, 5 and 1
+  ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "keys are handled in order: once 1 pauses row 1, all are done";
+  EXPECT_TRUE(!IsWindowEnabled(app.Control(ID_ROW_PAUSE + 1)) && app.Text(ID_ROW_PAUSE + 1) == kRunning &&
+              app.Text(ID_ROW_TIME + 1) == L"PM 5:30:00" && app.Rows() == 3 && !app.Dialogs(nullptr));
+}
+
+TEST_F(Window, DeleteAsksFirstAndMovesTheOthersUp) {
+  App app;
+  const std::wstring second = L"タイマー2( 0:03:00)を削除します\nよろしいですか？";
+  ASSERT_TRUE(app.Start({L"1(first)", L"3", L"4(third)"}) && app.WaitRows(3) && (app.Key(L"alt+2"), true));
+  HWND box = app.Dialog(kDelete);
+  EXPECT_TRUE(Text(box, kBoxText) == second && GetWindow(box, GW_OWNER) == app.main && GetDlgItem(box, IDCANCEL));
+  Shot(app.main, box, "delete_question");
+  ASSERT_TRUE(app.Close(box, IDCANCEL) && app.Rows() == 3);
+  for (auto [row, question] : {std::make_pair(1, second), {0, L"タイマー1(first)を削除します\nよろしいですか？"}}) {
+    EXPECT_EQ(question, Text(box = app.Open(ID_ROW_DELETE + row, kDelete), kBoxText)) << "the button asks";
+    ASSERT_TRUE(app.Close(box, IDOK) && app.WaitRows(1 + row) && app.WaitText(ID_ROW_TIME + row, L"third"));
+  }
+}
+
+// Resting the mouse on a control shows its tip: a row's whole name (cut in the row) and its time left, a
+// button's key. The tools go with the rows they belong to.
+TEST_F(Window, TooltipsShowTheWholeNameAndTheKeys) {
+  App app;
+  HWND tip = nullptr;
+  auto hover = [&](int id, const std::wstring& prefix) {
+    RECT r{};
+    GetWindowRect(app.Control(id), &r);
+    for (int dx : {0, 1}) {  // real mouse input: a move, and a second one on the same control
+      INPUT move{INPUT_MOUSE};
+      move.mi = {((r.left + r.right) / 2 + dx) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
+                 (r.top + r.bottom) / 2 * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1), 0,
+                 MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE};
+      SendInput(1, &move, sizeof move);
+    }
+    return WaitFor([&] {
+      for (HWND w : Shown(app.pi.dwProcessId, L"tooltips_class32"))
+        if (Text(w).rfind(prefix, 0) == 0) return (tip = w) != nullptr;
+      return false;
+    });
+  };
+  ASSERT_TRUE(app.Start({L"5(洗濯機の脱水を始める)", L"1", L"2"}) && app.WaitRows(3));
+  EXPECT_TRUE(hover(ID_ROW_TIME, L"洗濯機の脱水を始める\n残り 0:0"));
+  Shot(app.main, nullptr, "tooltip_row");
+  EXPECT_TRUE(hover(ID_ADD, L"タイマー追加 (A)"));
+  EXPECT_TRUE(hover(ID_ROW_EDIT + 2, L"修正 (Ctrl+3)"));
+  ASSERT_TRUE(tip);
+  EXPECT_EQ(5 + 3 * 4, Send(tip, TTM_GETTOOLCOUNT));
+  for (int row : {2, 1}) ASSERT_TRUE(app.Close(app.Open(ID_ROW_DELETE + row, kDelete), IDOK));
+  ASSERT_TRUE(app.WaitRows(1));
+  EXPECT_EQ(5 + 1 * 4, Send(tip, TTM_GETTOOLCOUNT)) << "no tool is left for the rows that went";
+}
