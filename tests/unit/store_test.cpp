@@ -37,25 +37,23 @@ TEST_F(StoreTest, SettingsRoundTripByteForByte) {
     SaveSettings();
     SaveHotKeySettings();
     auto values = Fake.Keys[KEY];
-    EXPECT_EQ((Bytes{0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}), values[u"Position"].Data);
-    EXPECT_EQ(LE(1, 4), values[u"Mute"].Data);
-    EXPECT_EQ(REGISTRY_TYPE_BINARY, values[u"TopMost"].Type);
-    EXPECT_EQ((Bytes{0x54, 0x06}), values[u"HotKey"].Data);
-    EXPECT_EQ(REGISTRY_TYPE_BINARY, values[u"HotKey"].Type);
-    EXPECT_EQ(REGISTRY_TYPE_DWORD, values[u"SuspendEnd"].Type);
-    EXPECT_EQ(Utf16(u"0123456789"), values[u"History1"].Data);
-    EXPECT_EQ(REGISTRY_TYPE_STRING, values[u"History0"].Type);
+    const struct {
+        std::u16string Name;
+        uint32_t Type;
+        Bytes Data;
+    } stored[] = {{u"Position", REGISTRY_TYPE_BINARY, {0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}},
+                  {u"Mute", REGISTRY_TYPE_BINARY, LE(1, 4)}, {u"TopMost", REGISTRY_TYPE_BINARY, LE(1, 4)},
+                  {u"HotKey", REGISTRY_TYPE_BINARY, {0x54, 0x06}}, {u"SuspendEnd", REGISTRY_TYPE_DWORD, LE(1, 4)},
+                  {u"History0", REGISTRY_TYPE_STRING, Utf16(u"tea")}, {u"History1", REGISTRY_TYPE_STRING, Utf16(u"0123456789")}};
+    for (const auto& v : stored)
+        EXPECT_TRUE(values[v.Name].Type == v.Type && values[v.Name].Data == v.Data) << std::string(v.Name.begin(), v.Name.end());
     EXPECT_EQ(0u, values.count(u"History5"));
 
     ResetFakes();
     Fake.Keys[KEY] = values;
     LoadSettings();
-    EXPECT_EQ(-8, App.Position.X);
-    EXPECT_EQ(300, App.Position.Y);
-    EXPECT_EQ(1, App.Mute);
-    EXPECT_EQ(1, App.TopMost);
-    EXPECT_EQ(0x0654, App.HotKey);
-    EXPECT_EQ(1, App.RememberAtShutdown);
+    EXPECT_TRUE(App.Position.X == -8 && App.Position.Y == 300 && App.Mute == 1 && App.TopMost == 1);
+    EXPECT_TRUE(App.HotKey == 0x0654 && App.RememberAtShutdown == 1);
     EXPECT_EQ((Texts{u"tea", u"0123456789"}), Texts(App.History.Entries, App.History.Entries + App.History.Count));
 }
 
