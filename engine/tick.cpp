@@ -55,12 +55,18 @@ void CountDownTimers(int advanceBlink, TickOutcome* outcome)
     }
 }
 
-uint64_t NextExpiryDue()
+uint64_t NextExpiryDue(uint64_t groupMs)
 {
-    uint64_t due = NO_EXPIRY_DUE;
+    uint64_t first = NO_EXPIRY_DUE;
     for (int i = 0; i < App.Timers.Count && i < MAX_TIMERS; ++i) {
         const TimerRecord& record = App.Timers.Records[i];
-        if (record.Remaining != 0 && record.Suspended == 0 && record.Remaining < due)
+        if (record.Remaining != 0 && record.Suspended == 0 && record.Remaining < first)
+            first = record.Remaining;
+    }
+    uint64_t due = first;
+    for (int i = 0; i < App.Timers.Count && i < MAX_TIMERS; ++i) {
+        const TimerRecord& record = App.Timers.Records[i];
+        if (record.Remaining != 0 && record.Suspended == 0 && record.Remaining > due && record.Remaining - first <= groupMs)
             due = record.Remaining;
     }
     return due;

@@ -16,9 +16,10 @@ struct TickOutcome {
 // BlinkPhase; an early check for an expiry between regular ticks leaves it alone, so that
 // names and times keep turning once a second.
 void CountDownTimers(int advanceBlink, TickOutcome* outcome);
-// Milliseconds from LastTick until the first running timer falls due; NO_EXPIRY_DUE when no
-// timer is running.
-uint64_t NextExpiryDue();
+// Milliseconds from LastTick until the first running timer falls due, or until the last of
+// those that fall due within groupMs after it, so that timers started together share one
+// notice; NO_EXPIRY_DUE when no timer is running.
+uint64_t NextExpiryDue(uint64_t groupMs);
 // The label of a timer, cut to the 10 units a name may have, so that a record whose name
 // lost its terminator cannot make a row or the notice read on into the next record.
 void CopyTimerLabel(const TimerRecord* record, char16_t (&label)[MAX_NAME_LENGTH + 1]);

@@ -102,6 +102,11 @@ uint64_t TimeLeftNow(const TimerRecord* record)
     return record->Remaining > sinceTick ? record->Remaining - sinceTick : 1;
 }
 
+const char16_t* EditFormText(const TimerRecord* record)
+{
+    return record->ClockMode ? FormatEditTimeText(record->Preset, 1) : FormatEditTimeText(TimeLeftNow(record), 0);
+}
+
 const char16_t* TimerLabel(const TimerRecord* record)
 {
     if (record->Name[0] != 0)

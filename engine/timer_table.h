@@ -19,5 +19,8 @@ uint64_t TimeToGo(uint64_t clockTime);
 // The time a timer has left now: for a running timer Remaining less the time since
 // LastTick, which the next tick takes off (at least 1 ms while it runs); else Remaining.
 uint64_t TimeLeftNow(const TimerRecord* record);
+// What the edit form's time field shows for a timer: a clock timer its time of day, a
+// countdown the time it has left now (in App.TimeTextBuffer).
+const char16_t* EditFormText(const TimerRecord* record);
 // The label of a timer: its Name, else FormatTimeText of its Preset (in App.TimeTextBuffer).
 const char16_t* TimerLabel(const TimerRecord* record);

@@ -18,6 +18,9 @@ static const char16_t NOTICE_HEADING[] = u"\u6642\u9593\u3067\u3059";
 // that never disappears cannot hang the program.
 static const int REPLACE_WAIT_POLLS = 30;
 static const unsigned REPLACE_WAIT_POLL_MS = 100;
+// Timers that fall due this close together are reported in one notice: timers started by one
+// command line, or in one tick count step of 15.6 ms, are a few milliseconds apart.
+static const uint64_t EXPIRY_GROUP_MS = 20;
 
 void ShowRowText(WindowHandle mainWindow, int row, const char16_t* text)
 {
@@ -40,11 +43,11 @@ static void DisarmEarlyCheck(WindowHandle mainWindow)
 }
 
 // A timer that falls due before the next regular tick gets a check of its own at its due
-// moment, so that the notice is not up to a quarter second late. A check that comes a few
+// moment (with those due right after it), so that the notice is not up to a quarter second late. A check that comes a few
 // milliseconds early (the tick count moves in steps) arms itself again for the rest.
 static void ArmEarlyCheck(WindowHandle mainWindow)
 {
-    uint64_t due = NextExpiryDue();
+    uint64_t due = NextExpiryDue(EXPIRY_GROUP_MS);
     if (due >= TICK_PERIOD_MS) {
         DisarmEarlyCheck(mainWindow);
         return;

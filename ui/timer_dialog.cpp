@@ -71,11 +71,7 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         SetWindowTextW(dialog, L"タイマー修正");
         if (App.EditIndex >= 0 && App.EditIndex < App.Timers.Count) {
             const TimerRecord& record = App.Timers.Records[App.EditIndex];
-            // A clock timer shows its time of day; a countdown the time it has left now, not
-            // what the next tick will take the time since the last one off.
-            const char16_t* text = record.ClockMode ? FormatEditTimeText(record.Preset, 1)
-                                                    : FormatEditTimeText(TimeLeftNow(&record), 0);
-            SetDlgItemTextW(dialog, IDC_TIME, AsWide(text));
+            SetDlgItemTextW(dialog, IDC_TIME, AsWide(EditFormText(&record)));
             SetDlgItemTextW(dialog, IDC_NAME, AsWide(record.Name));
         }
         return TRUE;

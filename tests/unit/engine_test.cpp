@@ -87,12 +87,14 @@ TEST_F(EngineTest, TableOperations) {
     EXPECT_EQ(0, ToggleSuspend(1));   // a clock timer cannot pause
     EXPECT_EQ(1, ToggleSuspend(0));
     EXPECT_EQ(1, r[0].Suspended);
-    // The edit form's time left: a paused timer its Remaining, a running one less the time
-    // since the last tick, never below 1 ms.
-    EXPECT_EQ(300300u, TimeLeftNow(&r[0]));
-    EXPECT_EQ(1800000u, TimeLeftNow(&r[1]));
+    // The edit form: a paused timer its Remaining, a running one the time left now (not yet
+    // less the time since the last tick, which the next tick takes off), a clock its time.
+    EXPECT_EQ(u"0:5:1", std::u16string(EditFormText(&r[0])));
+    EXPECT_EQ(u"PM5:30:0", std::u16string(EditFormText(&r[1])));
+    App.Timers.Records[1].ClockMode = 0;
+    EXPECT_EQ(u"0:30:0", std::u16string(EditFormText(&r[1])));
     App.Timers.Records[2].Remaining = 200;
-    EXPECT_EQ(1u, TimeLeftNow(&r[2]));
+    EXPECT_EQ(1u, TimeLeftNow(&r[2]));   // never below 1 ms while it runs
 
     EXPECT_EQ(0, ReplaceTimer(0, u"0", u"x"));
     EXPECT_EQ(1, ReplaceTimer(0, u"1", u"egg"));

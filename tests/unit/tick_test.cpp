@@ -146,11 +146,11 @@ TEST_F(TickTest, LaterExpiryReplacesTheOpenNotice) {
 // leaves the phase alone, arms again when the clock has not yet reached the moment, and
 // reports the expiry like a tick, also inside an open notice.
 TEST_F(TickTest, EarlyCheckAtTheDueMoment) {
-    SetTimers({{u"a", 400, 0, 0}, {u"b", 5000, 1, 0}, {u"c", 90000, 0, 0}});
+    SetTimers({{u"a", 400, 0, 0}, {u"b", 5000, 1, 0}, {u"c", 90000, 0, 0}, {u"a2", 390, 0, 0}});
     TickAt(0);
-    EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // 400 ms: the next tick comes first
+    EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // 390 ms: the next tick comes first
     TickAt(250);
-    EXPECT_EQ(150u, Fake.Timers[EARLY_CHECK_TIMER_ID]);
+    EXPECT_EQ(150u, Fake.Timers[EARLY_CHECK_TIMER_ID]);   // for a, with a2 10 ms before it
     const uint32_t phase = App.BlinkPhase;
     OnWindowTimer(MainWindow, EARLY_CHECK_TIMER_ID);   // fired early: the tick count has not moved
     EXPECT_EQ(150u, Fake.Timers[EARLY_CHECK_TIMER_ID]);
@@ -165,7 +165,7 @@ TEST_F(TickTest, EarlyCheckAtTheDueMoment) {
     };
     TickAt(400, 0);
     EXPECT_EQ(phase + 1, App.BlinkPhase);   // only the regular tick at 500 turned it
-    EXPECT_EQ((Texts{HEADING + u"\na", HEADING + u"\na\nc"}), Fake.Notices);
+    EXPECT_EQ((Texts{HEADING + u"\na\na2", HEADING + u"\na\nc\na2"}), Fake.Notices);
     EXPECT_EQ((Texts{u"b"}), TimerNames());
     EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // b is paused: nothing due
 
