@@ -144,6 +144,17 @@ void PrintSummary(const char* key, const char* who, const std::vector<double>& v
            *std::max_element(values.begin(), values.end()));
 }
 
+// The program's visible main window and its process; null (reported) when it is not there.
+static HWND FindProgram(const wchar_t* windowClass, DWORD* pid)
+{
+    HWND main = FindVisible(windowClass, nullptr, 0);
+    if (!main)
+        Fail("the program's window is not there");
+    else
+        GetWindowThreadProcessId(main, pid);
+    return main;
+}
+
 int CmdLaunch(const wchar_t* windowClass, const wchar_t* exe, const wchar_t* argument)
 {
     PROCESS_INFORMATION pi;
@@ -231,13 +242,10 @@ int CmdStartup(int runs, const wchar_t* exes[2], const wchar_t* classes[2])
 
 int CmdLatency(const wchar_t* windowClass, int count, int seconds)
 {
-    HWND main = FindVisible(windowClass, nullptr, 0);
-    if (!main) {
-        Fail("the program's window is not there");
-        return 1;
-    }
     DWORD pid = 0;
-    GetWindowThreadProcessId(main, &pid);
+    HWND main = FindProgram(windowClass, &pid);
+    if (!main)
+        return 1;
     if (FindVisible(kNoticeClass, kNoticeCaption, pid)) {
         Fail("a notice is already open");
         return 1;
@@ -307,11 +315,10 @@ int CmdLatency(const wchar_t* windowClass, int count, int seconds)
 
 int CmdAdd(const wchar_t* windowClass, int n, wchar_t** texts)
 {
-    HWND main = FindVisible(windowClass, nullptr, 0);
-    if (!main) {
-        Fail("the program's window is not there");
+    DWORD pid = 0;
+    HWND main = FindProgram(windowClass, &pid);
+    if (!main)
         return 1;
-    }
     for (int i = 0; i < n; ++i) {
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutW(main, kLbAddFile, 0, reinterpret_cast<LPARAM>(texts[i]), SMTO_NORMAL,
@@ -329,13 +336,10 @@ int CmdAdd(const wchar_t* windowClass, int n, wchar_t** texts)
 
 int CmdMemory(const wchar_t* windowClass)
 {
-    HWND main = FindVisible(windowClass, nullptr, 0);
-    if (!main) {
-        Fail("the program's window is not there");
-        return 1;
-    }
     DWORD pid = 0;
-    GetWindowThreadProcessId(main, &pid);
+    HWND main = FindProgram(windowClass, &pid);
+    if (!main)
+        return 1;
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof(counters);

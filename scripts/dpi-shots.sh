@@ -40,13 +40,9 @@ if [ -z "${KORVALINDE_EXE:-}" ]; then
   cmake --build build/mingw -j2 --target Korvalinde >/dev/null
   KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
 fi
-mkdir -p build/tools
-if [ ! build/tools/kvwin.exe -nt scripts/tools/kvwin.cpp ]; then
-  x86_64-w64-mingw32-g++-posix -O2 -municode -static -o build/tools/kvwin.exe scripts/tools/kvwin.cpp
-fi
-
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+kv_build_kvwin
 program_pid=""
 cleanup() {
   if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi

@@ -33,14 +33,9 @@ fi
 [ -f "$KORVALINDE_EXE" ] || { echo "run: $KORVALINDE_EXE not found" >&2; exit 1; }
 exe_name="$(basename "$KORVALINDE_EXE")"
 
-# The helper that finds and closes the program's window from inside the Wine session.
-mkdir -p build/tools
-if [ ! build/tools/kvwin.exe -nt scripts/tools/kvwin.cpp ]; then
-  x86_64-w64-mingw32-g++-posix -O2 -municode -static -o build/tools/kvwin.exe scripts/tools/kvwin.cpp
-fi
-
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+kv_build_kvwin
 program_pid=""
 cleanup() {
   local rc=$?

@@ -29,6 +29,15 @@ KV_WINE_TIMINGS=""
 KV_WINE_STARTED=""
 
 kv_now() { date +%s.%N; }
+
+# Builds build/tools/kvwin.exe, the helper that waits for, reads and closes windows from
+# inside the Wine session, when its source is newer.
+kv_build_kvwin() {
+  mkdir -p "$KV_ROOT/build/tools"
+  if [ ! "$KV_ROOT/build/tools/kvwin.exe" -nt "$KV_ROOT/scripts/tools/kvwin.cpp" ]; then
+    x86_64-w64-mingw32-g++-posix -O2 -municode -static -o "$KV_ROOT/build/tools/kvwin.exe" "$KV_ROOT/scripts/tools/kvwin.cpp"
+  fi
+}
 kv_since() { awk -v a="$1" -v b="$(kv_now)" 'BEGIN { printf "%.1f", b - a }'; }
 kv_note_time() { KV_WINE_TIMINGS+="${KV_WINE_TIMINGS:+, }$1 $2s"; }
 
