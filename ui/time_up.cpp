@@ -18,9 +18,10 @@ static const char16_t NOTICE_HEADING[] = u"\u6642\u9593\u3067\u3059";
 // that never disappears cannot hang the program.
 static const int REPLACE_WAIT_POLLS = 30;
 static const unsigned REPLACE_WAIT_POLL_MS = 100;
-// Timers that fall due this close together are reported in one notice: timers started by one
-// command line, or in one tick count step of 15.6 ms, are a few milliseconds apart.
-static const uint64_t EXPIRY_GROUP_MS = 20;
+// Timers that fall due this close together are reported in one notice, as one tick would:
+// timers started by one command line are some milliseconds apart (each request rebuilds the
+// rows), more on a busy machine. Only the first of such a group waits, by at most this long.
+static const uint64_t EXPIRY_GROUP_MS = 100;
 
 void ShowRowText(WindowHandle mainWindow, int row, const char16_t* text)
 {
