@@ -68,10 +68,13 @@ inline HWND ActiveOf(HWND window) {  // the active window of the thread of `wind
 }
 
 // In front, as a user would bring it; more than the system's word: the window's thread has activated it and
-// handled all that was sent to it before. An activation still on its way would take the foreground back.
+// handled all that was sent to it before. A focus change from the X server still on its way (after a dialog
+// of the program closed) can take the foreground back once; then the window is asked again.
 inline bool Foreground(HWND window) {
-  SetForegroundWindow(window);
-  return WaitFor([&] { return GetForegroundWindow() == window && ActiveOf(window) == window && !Send(window, 0); });
+  return WaitFor([&] {
+    if (GetForegroundWindow() != window) SetForegroundWindow(window);
+    return GetForegroundWindow() == window && ActiveOf(window) == window && !Send(window, 0);
+  });
 }
 
 inline std::vector<HWND> Shown(DWORD pid, const wchar_t* cls, const wchar_t* caption = nullptr) {  // pid 0: any
