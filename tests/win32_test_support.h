@@ -49,35 +49,28 @@ inline uint64_t LocalFileTimeNow() {
   return uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
 }
 
-// A timer as handed over in SuspendN: Preset u64 @0, Suspended u32 @8, ClockMode u32 @12, time u64 @16 (a
-// running timer's expiry as local FILETIME, else the milliseconds left), Name UTF-16 @24 (12 units).
-// The host is little-endian, as the records are.
+// A timer as handed over in SuspendN, 48 bytes of REG_BINARY, little-endian as the host is: a running timer's
+// time is its expiry as local FILETIME, any other's the milliseconds left; zeros follow the name.
 struct Record {
-  uint64_t preset = 0;
-  uint32_t suspended = 0, clockMode = 0;
-  uint64_t time = 0;
-  std::wstring name;
+  uint64_t preset;
+  uint32_t suspended, clockMode;
+  uint64_t time;
+  wchar_t name[12];
+  std::wstring Name() const { return std::wstring(name, wcsnlen(name, 12)); }
 };
+static_assert(sizeof(Record) == 48, "the stored layout");
 inline bool WriteRecord(int index, const Record& r) {
-  uint8_t d[48] = {};
-  memcpy(d, &r.preset, 8), memcpy(d + 8, &r.suspended, 4), memcpy(d + 12, &r.clockMode, 4), memcpy(d + 16, &r.time, 8);
-  memcpy(d + 24, r.name.c_str(), 2 * r.name.size());
-  return WriteValue((L"Suspend" + std::to_wstring(index)).c_str(), REG_BINARY, d, 48);
+  return WriteValue((L"Suspend" + std::to_wstring(index)).c_str(), REG_BINARY, &r, 48);
 }
-// Suspend0.. up to the first missing one; each must be 48 bytes of REG_BINARY, zero after the name.
-inline std::vector<Record> ReadRecords() {
+inline std::vector<Record> ReadRecords() {  // Suspend0.. up to the first missing one
   std::vector<Record> out;
   for (RegValue v; (v = ReadValue((L"Suspend" + std::to_wstring(out.size())).c_str())).exists;) {
-    EXPECT_TRUE(v.type == REG_BINARY && v.data.size() == 48) << "Suspend" << out.size();
-    v.data.resize(48);
-    const uint8_t* d = v.data.data();
-    const std::wstring units(reinterpret_cast<const wchar_t*>(d + 24), 12);
-    out.push_back({0, 0, 0, 0, units.c_str()});
-    Record& r = out.back();
-    memcpy(&r.preset, d, 8), memcpy(&r.suspended, d + 8, 4), memcpy(&r.clockMode, d + 12, 4),
-        memcpy(&r.time, d + 16, 8);
-    EXPECT_EQ(std::wstring(12 - out.back().name.size(), 0), units.substr(out.back().name.size()))
+    Record r{};
+    memcpy(&r, v.data.data(), std::min<size_t>(v.data.size(), 48));
+    const std::wstring rest = std::wstring(r.name, 12).substr(r.Name().size());
+    EXPECT_TRUE(v.type == REG_BINARY && v.data.size() == 48 && rest == std::wstring(rest.size(), 0))
         << "Suspend" << out.size();
+    out.push_back(r);
   }
   return out;
 }

@@ -46,20 +46,22 @@ inline bool Unix(const wchar_t* program, std::wstring line, const std::wstring& 
          WaitFor([&] { return GetFileAttributesW((L"Z:" + file).c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
-// Real keys for the window in front, by xdotool names ("ctrl+alt+k"). They go through the X server, as a
-// user's do, for two things of Wine's: when a window gains the X focus, Wine resets its modifier state to
-// the X server's, so Ctrl or Alt injected on the Windows side only (SendInput) can be dropped half-way
-// through a combination; and Wine's own X focus requests carry per-process time stamps that the X server
-// may refuse, leaving the X focus with a thread that is not in front, which loses keys. So xdotool first
-// gives the X focus to the window in front. Modifiers go up after the key: Alt first would open a menu.
+// Real input through the X server, as a user's goes: xdotool's commands, done once xdotool has ended.
+inline bool Xdotool(const std::wstring& commands) {
+  const std::wstring done = L"/tmp/korvalinde-xdotool-" + std::to_wstring(GetCurrentProcessId());
+  return Unix(L"/bin/sh", L"sh -c \"xdotool " + commands + L"; : >" + done + L"\"", done) &&
+         DeleteFileW((L"Z:" + done).c_str());
+}
+
+// Keys for the window in front, by xdotool names ("ctrl+alt+k"). Wine resets its modifiers to the X server's on
+// a focus change, dropping ones injected by SendInput, and its own focus requests can be refused, so xdotool
+// first gives the X focus to the window in front. Alt goes up last: first, it would open a menu.
 inline void Press(const std::wstring& keys) {
-  std::wstring down, up, key = keys, done = L"/tmp/korvalinde-keys-" + std::to_wstring(GetCurrentProcessId());
+  std::wstring down, up, key = keys;
   for (size_t plus; (plus = key.find(L'+')) != std::wstring::npos; key.erase(0, plus + 1))
     down += L" keydown " + key.substr(0, plus), up = L" keyup " + key.substr(0, plus) + up;
   const auto xid = std::to_wstring(uintptr_t(GetPropW(GetForegroundWindow(), L"__wine_x11_whole_window")));
-  const std::wstring line = L"sh -c \"xdotool windowfocus --sync " + xid + down + L" key " + key + up + L"; : >" + done;
-  EXPECT_TRUE(Unix(L"/bin/sh", line + L"\"", done) && DeleteFileW((L"Z:" + done).c_str()))
-      << testing::PrintToString(keys);
+  EXPECT_TRUE(Xdotool(L"windowfocus --sync " + xid + down + L" key " + key + up)) << testing::PrintToString(keys);
 }
 
 inline HWND ActiveOf(HWND window) {  // the active window of the thread of `window`
@@ -124,28 +126,8 @@ inline void Shot(HWND owner, HWND shown, const char* name) {
   EXPECT_TRUE(Unix(L"/usr/bin/import", L"import -window root -crop " + (crop + file), file)) << name;
 }
 
-inline std::wstring Classes(HWND dialog, std::initializer_list<int> ids) {  // of its controls: "Edit,Button,"
-  std::wstring all;
-  wchar_t name[64];
-  for (int id : ids) all += (GetClassNameW(GetDlgItem(dialog, id), name, 64) ? name : L"?") + std::wstring(L",");
-  return all;
-}
-
 inline HWND Decoy() {  // a window of the driver's, for whatever else the user works with
   return CreateWindowExW(0, L"Static", L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 440, 220, 140, 0, 0, 0, 0);
-}
-
-// Starts a program; with pi null, waits for its end: the exit code.
-inline DWORD Run(const std::wstring& exe, const std::vector<std::wstring>& args, PROCESS_INFORMATION* pi) {
-  std::wstring line = L"\"" + exe + L"\"";
-  STARTUPINFOW si{sizeof si};
-  PROCESS_INFORMATION own{};
-  DWORD code = DWORD(-1);
-  for (const auto& a : args) line += L" \"" + a + L"\"";
-  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi ? pi : &own))
-    return code;
-  if (!pi && !WaitForSingleObject(own.hProcess, 10000)) GetExitCodeProcess(own.hProcess, &code);
-  return pi ? 0 : (CloseHandle(own.hProcess), CloseHandle(own.hThread), code);
 }
 
 struct App {  // one run of Korvalinde.exe
@@ -153,14 +135,22 @@ struct App {  // one run of Korvalinde.exe
   HWND main = nullptr;
   ~App() { Kill(); }
   bool Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
-    return !Run(kExe, args, &pi) && (!wait || WaitWindow());
+    std::wstring line = L"\"" + kExe + L"\"";
+    STARTUPINFOW si{sizeof si};
+    for (const auto& a : args) line += L" \"" + a + L"\"";
+    return CreateProcessW(kExe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) &&
+           (!wait || WaitWindow());
   }
   HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
     std::vector<HWND> found;
     return WaitFor([&] { return !(found = Shown(pi.dwProcessId, cls, caption)).empty(); }, 10000) ? found[0] : nullptr;
   }
   bool WaitWindow() { return (main = Find(L"KorvalindeMainClass")) && Settle(); }
-  long Second(const std::vector<std::wstring>& args = {}) { return long(Run(kExe, args, nullptr)); }  // exit code
+  static long Second(const std::vector<std::wstring>& args = {}) {  // a second start: its exit code
+    App second;
+    DWORD code = DWORD(-1);
+    return second.Start(args, false) && second.WaitExit(&code), long(code);
+  }
   bool Settle() { return !Send(main, WM_NULL); }  // its thread is back in a message loop, what it did is done
   bool WaitExit(DWORD* code = nullptr) {          // without code: true only for exit code 0
     DWORD own = 1;

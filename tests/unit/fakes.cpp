@@ -15,16 +15,16 @@ void ResetFakes() {
 }
 
 Bytes LE(uint64_t value, int size) {
-    Bytes bytes;
+    Bytes bytes(size);
     for (int i = 0; i < size; ++i)
-        bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
     return bytes;
 }
 
 Bytes Utf16(const std::u16string& text) {
     Bytes bytes;
     for (char16_t unit : text + u'\0')
-        bytes.insert(bytes.end(), {static_cast<uint8_t>(unit), static_cast<uint8_t>(unit >> 8)});
+        bytes = bytes + LE(unit, 2);
     return bytes;
 }
 
@@ -35,31 +35,28 @@ Texts TimerNames() {
     return names;
 }
 
+Texts HistoryNames() { return Texts(App.History.Entries, App.History.Entries + App.History.Count); }
+
 void SetHistory(const Texts& names) {
     App.History.Count = static_cast<int32_t>(names.size());
     for (size_t i = 0; i < names.size(); ++i)
         std::copy(names[i].begin(), names[i].end() + 1, App.History.Entries[i]);
 }
 
+// The platform: a clock the test sets, ASCII case, surrogate pairs stepped over whole.
 static bool IsHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 static bool IsLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 uint64_t PlatformTickCount() { return Fake.TickCount; }
 void PlatformLocalTime(LocalClockTime* out) { *out = Fake.LocalTime; }
 uint64_t PlatformLocalFileTime() { return Fake.LocalFileTime; }
-
 void PlatformUpperCase(char16_t* text) {
     for (; *text != 0; ++text)
-        if (*text >= u'a' && *text <= u'z')
-            *text = static_cast<char16_t>(*text - u'a' + u'A');
+        *text = *text >= u'a' && *text <= u'z' ? static_cast<char16_t>(*text - u'a' + u'A') : *text;
 }
-
 const char16_t* PlatformNextChar(const char16_t* p) { return *p == 0 ? p : p + (IsHigh(p[0]) && IsLow(p[1]) ? 2 : 1); }
-
 const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* p) {
     return p <= start ? start : p - 1 > start && IsLow(p[-1]) && IsHigh(p[-2]) ? p - 2 : p - 1;
 }
-
 // GetModuleFileNameW: a path too long is cut to room - 1 units, and room is returned.
 int PlatformModuleFileName(char16_t* buffer, int room) {
     int length = static_cast<int>(Fake.ModulePath.size()), copied = std::min(length, room - 1);
@@ -68,44 +65,39 @@ int PlatformModuleFileName(char16_t* buffer, int room) {
     return std::min(length, room);
 }
 
+// The registry: a key is the map of its values.
 int RegistryCreateKey(const char16_t* subkey, uint32_t, RegistryKey* key) {
     *key = &Fake.Keys[subkey];
     return ++Fake.OpenKeys;
 }
-
 int RegistryOpenKey(const char16_t* subkey, uint32_t access, RegistryKey* key) {
     return Fake.Keys.count(subkey) != 0 ? RegistryCreateKey(subkey, access, key) : 0;
 }
-
 int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint32_t* size) {
     auto found = static_cast<FakeKey*>(key)->find(name);
     if (found == static_cast<FakeKey*>(key)->end())
         return 0;
     const Bytes& data = found->second.Data;
-    if (data.size() > *size) {
-        std::memset(buffer, 0xCD, *size);   // a failed read leaves anything
-        return 0;
-    }
+    if (data.size() > *size)
+        return std::memset(buffer, 0xCD, *size), 0;   // a failed read leaves anything
     *size = static_cast<uint32_t>(data.size());
     std::copy(data.begin(), data.end(), static_cast<uint8_t*>(buffer));
     return 1;
 }
-
 int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data, uint32_t size) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     (*static_cast<FakeKey*>(key))[name] = {type, Bytes(bytes, bytes + size)};
     return 1;
 }
-
 int RegistryDeleteValue(RegistryKey key, const char16_t* name) { static_cast<FakeKey*>(key)->erase(name); return 1; }
 void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
 
+// The window operations of the tick.
 void WindowSetRowText(WindowHandle, int row, const char16_t* text) { Fake.RowTexts[row] = text; ++Fake.RowWrites; }
 int WindowForegroundOwner(WindowHandle) { return Fake.Foreground; }
 void BringToFront(WindowHandle) {
     ++Fake.Raised;
-    if (Fake.GrantForeground)
-        Fake.Foreground = FOREGROUND_MAIN;
+    Fake.Foreground = Fake.GrantForeground ? FOREGROUND_MAIN : Fake.Foreground;
 }
 void WindowFlash(WindowHandle) { ++Fake.Flashed; }
 void WindowInvalidate(WindowHandle) { ++Fake.Invalidated; }
@@ -119,12 +111,10 @@ WindowHandle WindowOpenNotice(WindowHandle) {
     bool open = !Fake.NoticeCancelled.empty() && !Fake.NoticeCancelled.back();
     return open ? reinterpret_cast<WindowHandle>(uintptr_t(100 + Fake.NoticeCancelled.size())) : nullptr;
 }
-
 void WindowCloseNotice(WindowHandle notice) {
     if (!Fake.NoticeIgnoresCancel)
         Fake.NoticeCancelled[reinterpret_cast<uintptr_t>(notice) - 101] = true;
 }
-
 void WindowShowNotice(WindowHandle, const char16_t* text) {
     Fake.Notices.push_back(text);
     Fake.NoticeCancelled.push_back(false);

@@ -1,12 +1,12 @@
-// Fakes at the two seams of the native unit tests: the platform (a clock the test moves,
-// ASCII case, surrogate-aware stepping), the registry (values in memory), and the window
-// operations of the tick (row texts, foreground, notices whose loop can run ticks).
+// Fakes at the seams of the native unit tests: the platform, the registry (values in memory) and
+// the window operations of the tick (row texts, foreground, notices whose loop can run ticks).
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
+#include <gtest/gtest.h>
 #include "app_state.h"
 #include "platform.h"
 
@@ -42,10 +42,14 @@ struct FakeState {
 extern FakeState Fake;
 extern WindowHandle const MainWindow;
 
-// Zeroes App and the fakes.
+// Zeroes App and the fakes; FakesTest does so before each test.
 void ResetFakes();
+struct FakesTest : ::testing::Test {
+    void SetUp() override { ResetFakes(); }
+};
 Bytes LE(uint64_t value, int size);
 Bytes Utf16(const std::u16string& text);   // with the terminator
 inline Bytes operator+(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
 Texts TimerNames();
+Texts HistoryNames();
 void SetHistory(const Texts& names);

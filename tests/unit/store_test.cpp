@@ -19,42 +19,38 @@ struct StoreTest : ::testing::Test {
     static void Put(const std::u16string& name, const Bytes& data, uint32_t type = REGISTRY_TYPE_BINARY) {
         Fake.Keys[KEY][name] = {type, data};
     }
-    static Bytes Record(uint64_t preset, uint32_t suspended, uint32_t clock, uint64_t time, const std::u16string& name) {
-        Bytes record = LE(preset, 8) + LE(suspended, 4) + LE(clock, 4) + LE(time, 8) + Utf16(name);
-        record.resize(48);
-        return record;
+    static Bytes Record(uint64_t preset, uint32_t paused, uint32_t clock, uint64_t time, const std::u16string& name) {
+        Bytes record = LE(preset, 8) + LE(paused, 4) + LE(clock, 4) + LE(time, 8) + Utf16(name);
+        return record.resize(48), record;
     }
 };
 
 TEST_F(StoreTest, SettingsRoundTripByteForByte) {
     App.Position = {-8, 300};
-    App.Mute = 1;
-    App.TopMost = 1;
+    App.Mute = App.TopMost = App.RememberAtShutdown = 1;
     App.HotKey = 0x0654;   // Ctrl+Alt+T
-    App.RememberAtShutdown = 1;
     SetHistory({u"tea", u"0123456789"});
     Put(u"History5", Utf16(u"stale"), REGISTRY_TYPE_STRING);
     SaveSettings();
     SaveHotKeySettings();
     auto values = Fake.Keys[KEY];
-    const struct {
-        std::u16string Name;
-        uint32_t Type;
-        Bytes Data;
-    } stored[] = {{u"Position", REGISTRY_TYPE_BINARY, {0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}},
-                  {u"Mute", REGISTRY_TYPE_BINARY, LE(1, 4)}, {u"TopMost", REGISTRY_TYPE_BINARY, LE(1, 4)},
-                  {u"HotKey", REGISTRY_TYPE_BINARY, {0x54, 0x06}}, {u"SuspendEnd", REGISTRY_TYPE_DWORD, LE(1, 4)},
-                  {u"History0", REGISTRY_TYPE_STRING, Utf16(u"tea")}, {u"History1", REGISTRY_TYPE_STRING, Utf16(u"0123456789")}};
+    const struct { std::u16string Name; uint32_t Type; Bytes Data; } stored[] = {
+        {u"Position", REGISTRY_TYPE_BINARY, {0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}},
+        {u"Mute", REGISTRY_TYPE_BINARY, LE(1, 4)}, {u"TopMost", REGISTRY_TYPE_BINARY, LE(1, 4)},
+        {u"HotKey", REGISTRY_TYPE_BINARY, {0x54, 0x06}},
+        {u"SuspendEnd", REGISTRY_TYPE_DWORD, LE(1, 4)}, {u"History0", REGISTRY_TYPE_STRING, Utf16(u"tea")},
+        {u"History1", REGISTRY_TYPE_STRING, Utf16(u"0123456789")}};
     for (const auto& v : stored)
-        EXPECT_TRUE(values[v.Name].Type == v.Type && values[v.Name].Data == v.Data) << std::string(v.Name.begin(), v.Name.end());
+        EXPECT_TRUE(values[v.Name].Type == v.Type && values[v.Name].Data == v.Data)
+            << std::string(v.Name.begin(), v.Name.end());
     EXPECT_EQ(0u, values.count(u"History5"));
 
     ResetFakes();
     Fake.Keys[KEY] = values;
     LoadSettings();
-    EXPECT_TRUE(App.Position.X == -8 && App.Position.Y == 300 && App.Mute == 1 && App.TopMost == 1);
-    EXPECT_TRUE(App.HotKey == 0x0654 && App.RememberAtShutdown == 1);
-    EXPECT_EQ((Texts{u"tea", u"0123456789"}), Texts(App.History.Entries, App.History.Entries + App.History.Count));
+    EXPECT_TRUE(App.Position.X == -8 && App.Position.Y == 300 && App.Mute == 1 && App.TopMost == 1 &&
+                App.HotKey == 0x0654 && App.RememberAtShutdown == 1);
+    EXPECT_EQ((Texts{u"tea", u"0123456789"}), HistoryNames());
 }
 
 // A longer value than expected is ignored; a shorter one sets only the low bytes. History
@@ -73,7 +69,7 @@ TEST_F(StoreTest, OddValuesAreReadSafely) {
     EXPECT_EQ(0, App.TopMost);
     EXPECT_EQ(0, App.HotKey);
     EXPECT_EQ((Texts{u"a", u"\u4141\u4141\u4141\u4141\u4141\u4141\u4141\u4141\u4141\u4141", u"b"}),
-              Texts(App.History.Entries, App.History.Entries + App.History.Count));
+              HistoryNames());
 }
 
 TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
@@ -100,25 +96,19 @@ TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
     LoadSettings();
     EXPECT_EQ((Texts{u"tea", u"egg", u"done", u"late", u"clockpause", u""}), TimerNames());
     const TimerRecord* r = App.Timers.Records;
-    EXPECT_EQ(240000u, r[0].Remaining);
-    EXPECT_EQ(45000u, r[1].Remaining);
-    EXPECT_EQ(1, r[1].Suspended);
+    EXPECT_TRUE(r[0].Remaining == 240000 && r[1].Remaining == 45000 && r[1].Suspended == 1);
     // Overdue and stored expired alike come back due at once, so the first tick reports them.
     for (int i : {2, 3, 5})
         EXPECT_EQ(1u, r[i].Remaining) << i;
     EXPECT_EQ(0, r[2].Suspended + r[4].Suspended);
-    EXPECT_EQ(1u, values.size());
-    EXPECT_EQ(1u, values.count(u"Suspend7"));
+    EXPECT_TRUE(values.size() == 1 && values.count(u"Suspend7") == 1);
 }
 
 // The expiry field saturates instead of wrapping, and a restored time is never more than a
 // later save can write as an expiry.
 TEST_F(StoreTest, HugeCountdownsNeverWrap) {
     const uint64_t longest = (UINT64_MAX - NOW) / 10000;
-    const struct {
-        uint64_t Remaining;
-        uint64_t Stored;
-    } cases[] = {
+    const struct { uint64_t Remaining, Stored; } cases[] = {
         {longest - 1, NOW + (longest - 1) * 10000},
         {longest, NOW + longest * 10000},
         {longest + 1, UINT64_MAX},
@@ -141,13 +131,11 @@ TEST_F(StoreTest, HugeCountdownsNeverWrap) {
     EXPECT_EQ(longest, App.Timers.Records[0].Remaining);
 }
 
+// The program's path, quoted; a path too long is cut to 259 units, and none writes nothing.
 TEST_F(StoreTest, RunOnceHoldsTheQuotedPath) {
-    RegisterRunOnce();   // no module path: nothing written
-    EXPECT_EQ(0u, Fake.Keys.count(RUN_ONCE));
-    Fake.ModulePath = u"C:\\Programs\\Korvalinde.exe";
     RegisterRunOnce();
-    EXPECT_EQ(Utf16(u"\"C:\\Programs\\Korvalinde.exe\""), Fake.Keys[RUN_ONCE][u"Korvalinde"].Data);
-    Fake.ModulePath = std::u16string(300, u'x');   // cut to 259 units
+    EXPECT_EQ(0u, Fake.Keys.count(RUN_ONCE));
+    Fake.ModulePath = std::u16string(300, u'x');
     RegisterRunOnce();
     EXPECT_EQ(Utf16(u"\"" + std::u16string(259, u'x') + u"\""), Fake.Keys[RUN_ONCE][u"Korvalinde"].Data);
 }

@@ -1,6 +1,5 @@
-// The tick: counting down, row texts and their turns, expiry, the notice and its
-// replacement by a later tick inside the notice's own loop, the early check between ticks,
-// and the tick that stops while the table is empty.
+// The tick: counting down, row texts and their turns, expiry, the notice and its replacement by a later
+// tick inside the notice's loop, the early check between ticks, and the tick that stops on an empty table.
 #include <gtest/gtest.h>
 #include "fakes.h"
 #include "resource.h"
@@ -12,19 +11,15 @@ namespace {
 
 const std::u16string HEADING = u"\u6642\u9593\u3067\u3059";   // "時間です"
 
-struct Timer {
-    std::u16string Name;
-    uint64_t Remaining;
-    int Suspended, Clock;
-};
+typedef std::tuple<std::u16string, uint64_t, int, int> Timer;   // name, Remaining, Suspended, ClockMode
 
 // Countdowns of 5 minutes, clock timers for 17:30.
 void SetTimers(const std::vector<Timer>& timers) {
     App.Timers.Count = static_cast<int32_t>(timers.size());
     for (size_t i = 0; i < timers.size(); ++i) {
-        const Timer& t = timers[i];
-        App.Timers.Records[i] = {t.Clock ? UINT64_C(63000000) : 300000, t.Remaining, t.Suspended, t.Clock, {}};
-        std::copy(t.Name.begin(), t.Name.end(), App.Timers.Records[i].Name);
+        const auto& [name, remaining, suspended, clock] = timers[i];
+        App.Timers.Records[i] = {clock ? UINT64_C(63000000) : 300000, remaining, suspended, clock, {}};
+        std::copy(name.begin(), name.end(), App.Timers.Records[i].Name);
     }
 }
 
@@ -33,9 +28,7 @@ void TickAt(uint64_t now, int regular = 1) {
     ProcessTick(MainWindow, regular);
 }
 
-struct TickTest : ::testing::Test {
-    void SetUp() override { ResetFakes(); }
-};
+using TickTest = FakesTest;
 
 TEST_F(TickTest, CountsDownAndTurnsBetweenNameAndTime) {
     SetTimers({{u"tea", 100000, 0, 0}, {u"", 1101, 0, 0}, {u"nap", 5000, 1, 0}, {u"bus", 9000, 0, 1}});
@@ -56,8 +49,7 @@ TEST_F(TickTest, CountsDownAndTurnsBetweenNameAndTime) {
     // A busy tick changes nothing, not even LastTick or the phase.
     App.NoticeState = TICK_BUSY;
     TickAt(5000);
-    EXPECT_EQ(1000u, App.LastTick);
-    EXPECT_EQ(0u, App.BlinkPhase);
+    EXPECT_TRUE(App.LastTick == 1000 && App.BlinkPhase == 0);
 }
 
 // Every timer that runs out in one tick is listed in one notice by its label, in index
@@ -70,19 +62,13 @@ TEST_F(TickTest, ExpiriesOfOneTickShareOneNotice) {
     TickAt(1000);
     EXPECT_EQ((Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}), Fake.Notices);
     EXPECT_EQ((Texts{u"run"}), TimerNames());
-    EXPECT_EQ(1, Fake.Rebuilt);
-    EXPECT_EQ(1, Fake.Invalidated);
-    EXPECT_EQ(0u, App.NoticeState);
+    EXPECT_TRUE(Fake.Rebuilt == 1 && Fake.Invalidated == 1 && App.NoticeState == 0);
 }
 
 // The window comes forward unless it already has the foreground or Mute is on; when Windows
 // refuses the foreground, the taskbar button flashes once. Muted, the row turns red and stays.
 TEST_F(TickTest, ForegroundMuteAndFlash) {
-    const struct {
-        int Foreground;
-        bool Grant;
-        int Mute, Raised, Flashed;
-    } cases[] = {
+    const struct { int Foreground, Grant, Mute, Raised, Flashed; } cases[] = {
         {FOREGROUND_ELSEWHERE, true, 0, 1, 0}, {FOREGROUND_ELSEWHERE, false, 0, 1, 1},
         {FOREGROUND_POPUP, false, 0, 1, 0},    {FOREGROUND_MAIN, true, 0, 0, 0},
         {FOREGROUND_ELSEWHERE, false, 1, 0, 0},

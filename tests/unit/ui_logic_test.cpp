@@ -1,8 +1,7 @@
-// The window-free parts of the user interface: requests by text, the hot key's modifiers,
-// the saved window position across workspace and screen coordinates, and the tooltips.
+// The window-free parts of the user interface: requests by text, the saved window
+// position across workspace and screen coordinates, and the tooltips.
 #include <gtest/gtest.h>
 #include "fakes.h"
-#include "hotkey_modifiers.h"
 #include "request_split.h"
 #include "resource.h"
 #include "timer_table.h"
@@ -12,9 +11,7 @@
 namespace {
 
 TEST(UiLogic, SplitsRequests) {
-    const struct {
-        std::u16string Request, Time, Name;
-    } cases[] = {
+    const struct { std::u16string Request, Time, Name; } cases[] = {
         {u"5(tea)", u"5", u"tea"},          {u"5", u"5", u""},
         {u"5(tea", u"5(tea", u""},          {u"5)", u"5)", u""},
         {u"1:30()", u"1:30", u""},          {u"(a)(b)", u"", u"a)(b"},
@@ -31,37 +28,25 @@ TEST(UiLogic, SplitsRequests) {
     }
 }
 
-TEST(UiLogic, HotKeyModifiers) {
-    EXPECT_EQ(0x0002u | 0x0001u, HotKeyModifiers(0x0654));   // HOTKEYF_CONTROL | HOTKEYF_ALT
-    EXPECT_EQ(0x0004u, HotKeyModifiers(0x0941));             // HOTKEYF_SHIFT | HOTKEYF_EXT
-    EXPECT_EQ(0x54u, HotKeyVirtualKey(0x0654));
-}
-
 // A window in the work area of a monitor whose taskbar takes any side comes back at the same
-// screen point, also on a second monitor.
+// screen point, also on a second monitor; a place on no monitor is refused.
 TEST(UiLogic, SavedPositionComesBackAtTheSameScreenPoint) {
-    const MonitorArea monitors[] = {
+    const MonitorArea two[] = {
         {{0, 0, 1920, 1080}, {0, 40, 1920, 1080}},        // taskbar at the top
         {{1920, 0, 3200, 1024}, {1980, 0, 3200, 1024}},   // second monitor, taskbar left
     };
-    const ScreenRect works[] = {{0, 40, 1920, 1080}, {60, 0, 1920, 1080}, {0, 0, 1860, 1080}, {0, 0, 1920, 1040}};
-    for (const ScreenRect& work : works) {
-        MonitorArea single = {{0, 0, 1920, 1080}, work};
-        for (WindowPosition p : {WindowPosition{100, 200}, WindowPosition{1800, 1000}}) {
+    const ScreenRect works[] = {{60, 0, 1920, 1080}, {0, 0, 1860, 1080}, {0, 0, 1920, 1040}};
+    for (int m = 0; m < 5; ++m) {
+        const MonitorArea single = {{0, 0, 1920, 1080}, works[m % 3]}, &on = m < 3 ? single : two[m - 3];
+        const ScreenRect& w = on.Work;
+        for (auto p : {WindowPosition{w.Left + 10, w.Top + 10}, WindowPosition{w.Right - 99, w.Bottom - 80}}) {
             WindowPosition back = {-1, -1};
-            EXPECT_EQ(1, WorkspaceToScreen(ScreenToWorkspace(p, single), &single, 1, &back));
-            EXPECT_EQ(p.X, back.X) << work.Left << "," << work.Top;
-            EXPECT_EQ(p.Y, back.Y) << work.Left << "," << work.Top;
+            EXPECT_EQ(1, WorkspaceToScreen(ScreenToWorkspace(p, on), m < 3 ? &single : two, m < 3 ? 1 : 2, &back));
+            EXPECT_TRUE(p.X == back.X && p.Y == back.Y) << m << ": " << back.X << "," << back.Y;
         }
     }
-    for (const MonitorArea& m : monitors) {
-        WindowPosition p = {m.Work.Left + 10, m.Work.Top + 10}, back = {-1, -1};
-        EXPECT_EQ(1, WorkspaceToScreen(ScreenToWorkspace(p, m), monitors, 2, &back));
-        EXPECT_EQ(p.X, back.X);
-        EXPECT_EQ(p.Y, back.Y);
-    }
-    WindowPosition gone = {5000, 5000}, back = {-1, -1};
-    EXPECT_EQ(0, WorkspaceToScreen(gone, monitors, 2, &back));
+    WindowPosition back = {-1, -1};
+    EXPECT_EQ(0, WorkspaceToScreen(WindowPosition{5000, 5000}, two, 2, &back));
 }
 
 // The tips say what a row cannot: the whole name and what its time means, now; and the keys.
@@ -75,10 +60,7 @@ TEST(UiLogic, ToolTipTexts) {
     Fake.TickCount = 60000;   // a minute since the last tick
     for (int i = 3; i < 10; ++i)
         AddTimer(u"1", nullptr);
-    const struct {
-        int Id;
-        std::u16string Tip;
-    } cases[] = {
+    const struct { int Id; std::u16string Tip; } cases[] = {
         {ID_ROW_TIME + 0, u"洗濯機の脱水を始める\n残り 12:29:00"},
         {ID_ROW_TIME + 1, u"PM 5:30:00 に通知"},
         {ID_ROW_TIME + 2, u"egg\n時間切れ"},

@@ -1,7 +1,6 @@
 // What Korvalinde takes from its own resources, read from the built program: the dialogs, keys, icon and
-// version in Japanese, the version of version.h, and a manifest for the user's own rights and Common
-// Controls 6 that may hold further elements (DPI awareness, say). The controls the code addresses in the
-// dialogs, with their classes, are checked on the open dialogs end to end.
+// version in Japanese, the version of version.h, and a manifest for the user's own rights, Common Controls 6
+// and the system DPI. The controls of the dialogs are used on the open dialogs end to end.
 #include "win32_test_support.h"  // windows.h first
 
 #include "resource.h"
@@ -13,11 +12,8 @@ TEST(Resources, AreJapaneseWithTheVersionAndManifestTheProgramNeeds) {
     HRSRC r = FindResourceExW(exe, type, MAKEINTRESOURCEW(id), language);
     return r ? std::string(static_cast<const char*>(LockResource(LoadResource(exe, r))), SizeofResource(exe, r)) : "";
   };
-  for (auto [type, id] : {std::make_pair(RT_DIALOG, IDD_TIMER),
-                          {RT_DIALOG, IDD_SETTINGS},
-                          {RT_ACCELERATOR, IDR_ACCELERATORS},
-                          {RT_GROUP_ICON, IDI_MAIN},
-                          {RT_VERSION, VS_VERSION_INFO}})
+  for (auto [type, id] : {std::make_pair(RT_DIALOG, IDD_TIMER), {RT_DIALOG, IDD_SETTINGS},
+                          {RT_ACCELERATOR, IDR_ACCELERATORS}, {RT_GROUP_ICON, IDI_MAIN}})
     EXPECT_NE("", resource(type, id)) << id;
   const std::string info = resource(RT_VERSION, VS_VERSION_INFO), manifest = resource(RT_MANIFEST, 1, 0x409);
   const WORD version[] = {KORVALINDE_VERSION_BINARY};
@@ -28,8 +24,7 @@ TEST(Resources, AreJapaneseWithTheVersionAndManifestTheProgramNeeds) {
               VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &size));
   EXPECT_TRUE(fixed->dwFileVersionMS == DWORD(version[0] << 16 | version[1]) &&
               fixed->dwFileVersionLS == DWORD(version[2] << 16 | version[3]) && *translation == (1200 << 16 | 0x411));
-  for (const char* attribute : {"level=\"asInvoker\"", "uiAccess=\"false\"", "\"Microsoft.Windows.Common-Controls\""})
-    EXPECT_NE(std::string::npos, manifest.find(attribute)) << attribute;
-  const size_t at = manifest.find("Microsoft.Windows.Common-Controls"), start = manifest.rfind('<', at);
-  EXPECT_NE(std::string::npos, manifest.substr(start, manifest.find('>', at) - start).find("version=\"6.0.0.0\""));
+  for (const char* part : {"level=\"asInvoker\" uiAccess=\"false\"", ">system</dpiAwareness>",
+                           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
+    EXPECT_NE(std::string::npos, manifest.find(part)) << part;
 }
