@@ -39,6 +39,7 @@ const wchar_t kNoticeClass[] = L"#32770";
 const wchar_t kNoticeCaption[] = L"TimeUp";
 const UINT kLbAddFile = 0x0196;
 const int kRowTimeId = 0x200;   // the main window's row i shows its time in the control 0x200 + i
+const int kRowPauseId = 0x300;  // and has its pause button in 0x300 + i
 const DWORD kWaitWindowMs = 20000;
 const DWORD kWaitExitMs = 10000;
 const UINT kSendTimeoutMs = 5000;
@@ -313,7 +314,8 @@ int CmdLatency(const wchar_t* windowClass, int count, int seconds)
     return 0;
 }
 
-int CmdAdd(const wchar_t* windowClass, int n, wchar_t** texts)
+// Sends the requests; with `pause`, then presses every row's pause button as a click would.
+int CmdAdd(const wchar_t* windowClass, int n, wchar_t** texts, bool pause)
 {
     DWORD pid = 0;
     HWND main = FindProgram(windowClass, &pid);
@@ -327,10 +329,16 @@ int CmdAdd(const wchar_t* windowClass, int n, wchar_t** texts)
             return 1;
         }
     }
-    int rows = 0;
-    for (int i = 0; i < 10; ++i)
+    int rows = 0, paused = 0;
+    for (int i = 0; i < 10; ++i) {
         if (GetDlgItem(main, kRowTimeId + i)) ++rows;
-    printf("sent %d rows %d\n", n, rows);
+        HWND button = GetDlgItem(main, kRowPauseId + i);
+        DWORD_PTR result = 0;
+        if (pause && button && SendMessageTimeoutW(main, WM_COMMAND, kRowPauseId + i, reinterpret_cast<LPARAM>(button),
+                                                   SMTO_NORMAL, kSendTimeoutMs, &result))
+            ++paused;
+    }
+    printf("sent %d rows %d paused %d\n", n, rows, paused);
     return 0;
 }
 
@@ -360,7 +368,7 @@ int Usage()
     fprintf(stderr,
             "usage: bench_probe launch CLASS EXE [ARG] | close CLASS | clear-settings |\n"
             "       startup RUNS EXE1 CLASS1 EXE2 CLASS2 | latency CLASS COUNT SECONDS |\n"
-            "       add CLASS TEXT... | memory CLASS\n");
+            "       add CLASS TEXT... | add-paused CLASS TEXT... | memory CLASS\n");
     return 2;
 }
 
@@ -392,7 +400,8 @@ int wmain(int argc, wchar_t** argv)
         if (count < 1 || seconds < 1) return Usage();
         return CmdLatency(argv[2], count, seconds);
     }
-    if (command == L"add" && argc >= 4) return CmdAdd(argv[2], argc - 3, argv + 3);
+    if (command == L"add" && argc >= 4) return CmdAdd(argv[2], argc - 3, argv + 3, false);
+    if (command == L"add-paused" && argc >= 4) return CmdAdd(argv[2], argc - 3, argv + 3, true);
     if (command == L"memory" && argc == 3) return CmdMemory(argv[2]);
     return Usage();
 }

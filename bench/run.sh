@@ -9,7 +9,8 @@
 #      min / median / max over BENCH_EXPIRIES (32) expiries spread over the phases of the tick;
 #   2. CPU (utime + stime of the Linux process) over BENCH_CPU_SECONDS (60) with ten countdowns;
 #   3. wakeups per second (voluntary context switches of all its threads) with ten countdowns
-#      (over the same window as 2) and with none (over BENCH_IDLE_SECONDS, 20); and, over the
+#      (over the same window as 2), with none, and with ten paused unnamed ones, whose rows never
+#      change (each over BENCH_IDLE_SECONDS, 20); and, over the
 #      same windows, read and write system calls per second (/proc/PID/io): a wineserver
 #      request is a write and a read, the wait for the next message a read, so this count follows
 #      the work done, not the load of the machine; a request counts as a context switch only
@@ -208,7 +209,7 @@ requests=()
 for i in 01 02 03 04 05 06 07 08 09 10; do requests+=("100(name$i)"); done
 ADD_RESULT="$(probe add "$K_CLASS" "${requests[@]}")"
 case "$ADD_RESULT" in
-  *"rows 10"*) ;;
+  *"rows 10 "*) ;;
   *) echo "bench: warning: after ten requests the window shows: $ADD_RESULT" >&2 ;;
 esac
 
@@ -219,6 +220,23 @@ M_RSS="$(status_kb "${PIDS[minimal]}" VmRSS)"; M_HWM="$(status_kb "${PIDS[minima
 K_PEAK="$(probe memory "$K_CLASS" | awk '$1 == "memory" { print $5 }')"
 M_PEAK="$(probe memory "$M_CLASS" | awk '$1 == "memory" { print $5 }')"
 
+# Ten unnamed timers, all paused: the tick runs, and no row ever changes. What is left above the
+# minimal window here is the cost of the tick itself; the rest of the ten-timer figures is the
+# cost of repainting the rows that change.
+probe close "$K_CLASS" >/dev/null
+probe clear-settings >/dev/null
+probe launch "$K_CLASS" "$K_WIN" >/dev/null
+PIDS[korvalinde]="$(linux_pid "$(glob_quote "$K_WIN")")"
+requests=()
+for i in 01 02 03 04 05 06 07 08 09 10; do requests+=("100"); done
+PAUSE_RESULT="$(probe add-paused "$K_CLASS" "${requests[@]}")"
+case "$PAUSE_RESULT" in
+  *"rows 10 paused 10"*) ;;
+  *) echo "bench: warning: ten paused timers: $PAUSE_RESULT" >&2 ;;
+esac
+echo "bench: wakeups with ten paused timers, ${IDLE_SECONDS} s"
+measure_phase still "$IDLE_SECONDS"
+
 probe close "$K_CLASS" >/dev/null
 probe close "$M_CLASS" >/dev/null
 
@@ -228,6 +246,9 @@ K_WAKE10="$(field korvalinde ten 4)"; M_WAKE10="$(field minimal ten 4)"
 K_WAKE0="$(field korvalinde none 4)"; M_WAKE0="$(field minimal none 4)"
 K_RW10="$(field korvalinde ten 6)"; M_RW10="$(field minimal ten 6)"
 K_RW0="$(field korvalinde none 6)"; M_RW0="$(field minimal none 6)"
+K_WAKES="$(field korvalinde still 4)"; M_WAKES="$(field minimal still 4)"
+K_RWS="$(field korvalinde still 6)"; M_RWS="$(field minimal still 6)"
+K_CPUS="$(field korvalinde still 2)"; M_CPUS="$(field minimal still 2)"
 {
   echo "Korvalinde: $KORVALINDE_EXE"
   echo "$(date '+%Y-%m-%d %H:%M'), $(wine --version 2>/dev/null), $(nproc) cores$([ "${BENCH_REALTIME:-0}" = 1 ] && echo ', real-time policy')"
@@ -239,8 +260,11 @@ K_RW0="$(field korvalinde none 6)"; M_RW0="$(field minimal none 6)"
   echo "| the same, ms of run time (schedstat) | $K_RUN | $M_RUN | $(ratio "$K_RUN" "$M_RUN") |"
   echo "| wakeups/s, ten timers | $K_WAKE10 | $M_WAKE10 | $(ratio "$K_WAKE10" "$M_WAKE10") |"
   echo "| wakeups/s, no timers | $K_WAKE0 | $M_WAKE0 | $(ratio "$K_WAKE0" "$M_WAKE0") |"
+  echo "| wakeups/s, ten paused unnamed timers (ticks, no row changes) | $K_WAKES | $M_WAKES | $(ratio "$K_WAKES" "$M_WAKES") |"
+  echo "| CPU over ${IDLE_SECONDS} s, ten paused unnamed timers, ms | $K_CPUS | $M_CPUS | $(ratio "$K_CPUS" "$M_CPUS") |"
   echo "| read + write syscalls/s, ten timers | $K_RW10 | $M_RW10 | $(ratio "$K_RW10" "$M_RW10") |"
   echo "| read + write syscalls/s, no timers | $K_RW0 | $M_RW0 | $(ratio "$K_RW0" "$M_RW0") |"
+  echo "| read + write syscalls/s, ten paused unnamed timers | $K_RWS | $M_RWS | $(ratio "$K_RWS" "$M_RWS") |"
   echo "| start-up to visible window, ms, median of $STARTS | $K_START_MEDIAN | $M_START_MEDIAN | $(ratio "$K_START_MEDIAN" "$M_START_MEDIAN") |"
   echo "| working set, MB (VmRSS / VmHWM) | $(mb "$K_RSS") / $(mb "$K_HWM") | $(mb "$M_RSS") / $(mb "$M_HWM") | $(ratio "$K_RSS" "$M_RSS") |"
   echo "| peak working set (GetProcessMemoryInfo), MB | $(mb "$K_PEAK") | $(mb "$M_PEAK") | $(ratio "$K_PEAK" "$M_PEAK") |"
