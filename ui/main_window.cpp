@@ -30,7 +30,7 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     ReleaseDC(window, dc);
 
     App.MainWindow = window;
-    CreateToolTips(window);
+    CreateToolTips();
     // Every tick measures its delta from here, also one that runs inside a message box below.
     App.LastTick = GetTickCount64();
     // Builds the rows of the handed-over timers and starts the tick when there are any.

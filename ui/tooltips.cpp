@@ -24,7 +24,7 @@ static TOOLINFOW ToolFor(HWND window, HWND control, int id)
     return tool;
 }
 
-void CreateToolTips(HWND window)
+void CreateToolTips()
 {
     // Owned by no window: a tooltip makes itself top-most, and under Wine a top-most popup owned
     // by the main window keeps the main window from being made top-most itself. The tip still

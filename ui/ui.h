@@ -19,7 +19,7 @@ void PaintRowBands(HWND window);
 const wchar_t* PauseButtonText(int suspended);
 
 // tooltips.cpp: one tool per button and time display, added and removed with the controls
-void CreateToolTips(HWND window);
+void CreateToolTips();
 void DestroyToolTips();
 void AddToolTip(HWND window, HWND control, int id);
 void RemoveToolTip(HWND window, HWND control, int id);
