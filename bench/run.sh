@@ -205,13 +205,17 @@ probe latency "$K_CLASS" "$EXPIRIES" "$EXPIRY_SECONDS" > "$OUT/latency.out"
 read -r L_MIN L_MEDIAN L_MAX < <(awk '$1 == "latency" { print $6, $8, $10 }' "$OUT/latency.out")
 read -r SEND_MEDIAN SEND_MAX < <(awk '$1 == "handover" { print $8, $10 }' "$OUT/latency.out")
 
-requests=()
-for i in 01 02 03 04 05 06 07 08 09 10; do requests+=("100(name$i)"); done
-ADD_RESULT="$(probe add "$K_CLASS" "${requests[@]}")"
-case "$ADD_RESULT" in
-  *"rows 10 "*) ;;
-  *) echo "bench: warning: after ten requests the window shows: $ADD_RESULT" >&2 ;;
-esac
+# add_ten COMMAND NAMED EXPECTED: ten 100-minute requests (named name01.. when NAMED is 1) by the
+# probe's add or add-paused; warns unless its answer holds EXPECTED.
+add_ten() {
+  local requests=() i result
+  for i in 01 02 03 04 05 06 07 08 09 10; do
+    if [ "$2" = 1 ]; then requests+=("100(name$i)"); else requests+=("100"); fi
+  done
+  result="$(probe "$1" "$K_CLASS" "${requests[@]}")"
+  [[ "$result" == *"$3"* ]] || echo "bench: warning: after ten requests ($1) the probe says: $result" >&2
+}
+add_ten add 1 "rows 10 "
 
 echo "bench: CPU and wakeups with ten timers, ${CPU_SECONDS} s"
 measure_phase ten "$CPU_SECONDS"
@@ -227,13 +231,7 @@ probe close "$K_CLASS" >/dev/null
 probe clear-settings >/dev/null
 probe launch "$K_CLASS" "$K_WIN" >/dev/null
 PIDS[korvalinde]="$(linux_pid "$(glob_quote "$K_WIN")")"
-requests=()
-for i in 01 02 03 04 05 06 07 08 09 10; do requests+=("100"); done
-PAUSE_RESULT="$(probe add-paused "$K_CLASS" "${requests[@]}")"
-case "$PAUSE_RESULT" in
-  *"rows 10 paused 10"*) ;;
-  *) echo "bench: warning: ten paused timers: $PAUSE_RESULT" >&2 ;;
-esac
+add_ten add-paused 0 "rows 10 paused 10"
 echo "bench: wakeups with ten paused timers, ${IDLE_SECONDS} s"
 measure_phase still "$IDLE_SECONDS"
 
