@@ -63,7 +63,16 @@ int ToggleSuspend(int index)
     TimerRecord& record = App.Timers.Records[index];
     if (record.Remaining == 0 || record.ClockMode != 0)
         return 0;
-    record.Suspended = record.Suspended == 0 ? 1 : 0;
+    // Remaining of a running timer still holds the time since LastTick, which the next tick
+    // takes off; a paused timer is skipped by the tick, so it keeps only its true time left,
+    // and gets the catch-up back when it runs again.
+    if (record.Suspended == 0) {
+        record.Remaining = TimeLeftNow(&record);
+        record.Suspended = 1;
+    } else {
+        record.Remaining += PlatformTickCount() - App.LastTick;
+        record.Suspended = 0;
+    }
     return 1;
 }
 

@@ -69,15 +69,21 @@ TEST_F(EngineTest, TableOperations) {
     EXPECT_EQ(std::u16string(u"PM 5:30:00"), TimerLabel(&r[1]));
 
     EXPECT_EQ(0, ToggleSuspend(1));   // a clock timer cannot pause
-    EXPECT_TRUE(ToggleSuspend(0) && r[0].Suspended);
+    // Paused, a timer keeps its true time left, without the 300 ms the tick would have taken
+    // off; resumed later, it takes back the time since the last tick, so it is still 5 minutes.
+    EXPECT_EQ(1, ToggleSuspend(0));
+    EXPECT_EQ(300000u, r[0].Remaining);
     // The edit form: a paused timer its Remaining, a running one the time left now (not yet
     // less the time since the last tick, which the next tick takes off), a clock its time.
-    EXPECT_EQ(u"0:5:1", std::u16string(EditFormText(&r[0])));
+    EXPECT_EQ(u"0:5:0", std::u16string(EditFormText(&r[0])));
     EXPECT_EQ(u"PM5:30:0", std::u16string(EditFormText(&r[1])));
     App.Timers.Records[1].ClockMode = 0;
     EXPECT_EQ(u"0:30:0", std::u16string(EditFormText(&r[1])));
     App.Timers.Records[2].Remaining = 200;
     EXPECT_EQ(1u, TimeLeftNow(&r[2]));   // never below 1 ms while it runs
+    Fake.TickCount = 9300;
+    EXPECT_EQ(1, ToggleSuspend(0));
+    EXPECT_EQ(300000u, TimeLeftNow(&r[0]));
 
     EXPECT_EQ(0, ReplaceTimer(0, u"0", u"x"));
     EXPECT_TRUE(ReplaceTimer(0, u"1", u"egg") && !r[0].Suspended);
