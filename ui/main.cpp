@@ -32,20 +32,37 @@ static BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
     return TRUE;
 }
 
-// The saved position is in workspace coordinates; the window is created in screen ones. A
-// position on a monitor that is gone would open the window where nobody can see it; then
-// the window opens at the top-left corner instead.
-static WindowPosition StartPosition()
+static MonitorList Monitors()
 {
     MonitorList monitors = {};
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&monitors));
-    WindowPosition screen = {0, 0};
-    if (!WorkspaceToScreen(App.Position, monitors.Areas, monitors.Count, &screen))
-        return screen;
-    RECT caption = {screen.X, screen.Y, screen.X + 120, screen.Y + 24};
-    if (!MonitorFromRect(&caption, MONITOR_DEFAULTTONULL))
-        screen.X = screen.Y = 0;
-    return screen;
+    return monitors;
+}
+
+// The saved position is in workspace coordinates; the window is created in screen ones. A
+// position on no monitor (one that is gone, or a value nobody saved) is taken as it is and
+// brought within reach by KeepCaptionInReach; a point of it is brought there already, so that
+// the window is never created far off every screen.
+static WindowPosition StartPosition(const MonitorList& monitors)
+{
+    WindowPosition screen = App.Position;
+    WorkspaceToScreen(App.Position, monitors.Areas, monitors.Count, &screen);
+    return CaptionInReach(screen, 1, 1, monitors.Areas, monitors.Count);
+}
+
+// The whole caption on a monitor's work area, the least move away: a window with one pixel on
+// screen is out of reach of the mouse.
+static void KeepCaptionInReach(HWND window, const MonitorList& monitors)
+{
+    RECT frame = {};
+    POINT client = {0, 0};
+    if (!GetWindowRect(window, &frame) || !ClientToScreen(window, &client))
+        return;
+    const WindowPosition place = {frame.left, frame.top};
+    const WindowPosition reach =
+        CaptionInReach(place, frame.right - frame.left, client.y - frame.top, monitors.Areas, monitors.Count);
+    if (reach.X != place.X || reach.Y != place.Y)
+        SetWindowPos(window, nullptr, reach.X, reach.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 static int InitInstance(HINSTANCE instance)
@@ -81,11 +98,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     if (!InitInstance(instance))
         return 0;
-    WindowPosition start = StartPosition();
+    const MonitorList monitors = Monitors();
+    const WindowPosition start = StartPosition(monitors);
     HWND window = CreateWindowExW(0, MAIN_CLASS_NAME, MAIN_WINDOW_TITLE, MAIN_WINDOW_STYLE, start.X, start.Y,
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!window)
         return 0;
+    KeepCaptionInReach(window, monitors);
     if (App.TopMost)
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ShowWindow(window, SW_SHOWDEFAULT);

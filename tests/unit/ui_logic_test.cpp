@@ -1,5 +1,6 @@
 // The window-free parts of the user interface: requests by text, the saved window
 // position across workspace and screen coordinates, and the tooltips.
+#include <climits>
 #include <gtest/gtest.h>
 #include "fakes.h"
 #include "request_split.h"
@@ -28,25 +29,45 @@ TEST(UiLogic, SplitsRequests) {
     }
 }
 
-// A window in the work area of a monitor whose taskbar takes any side comes back at the same
-// screen point, also on a second monitor; a place on no monitor is refused.
-TEST(UiLogic, SavedPositionComesBackAtTheSameScreenPoint) {
-    const MonitorArea two[] = {
+// A saved workspace position lands at the screen point offset by the work area of the first
+// monitor it lands on; one on no monitor is refused. Extreme values and odd monitors do not
+// overflow (the sanitizers see to that).
+TEST(UiLogic, SavedPositionToScreen) {
+    const MonitorArea monitors[] = {
         {{0, 0, 1920, 1080}, {0, 40, 1920, 1080}},        // taskbar at the top
         {{1920, 0, 3200, 1024}, {1980, 0, 3200, 1024}},   // second monitor, taskbar left
+        {{INT_MIN, INT_MIN, INT_MIN + 99, INT_MIN + 99}, {INT_MAX - 9, INT_MAX - 9, INT_MAX, INT_MAX}},   // odd
     };
-    const ScreenRect works[] = {{60, 0, 1920, 1080}, {0, 0, 1860, 1080}, {0, 0, 1920, 1040}};
-    for (int m = 0; m < 5; ++m) {
-        const MonitorArea single = {{0, 0, 1920, 1080}, works[m % 3]}, &on = m < 3 ? single : two[m - 3];
-        const ScreenRect& w = on.Work;
-        for (auto p : {WindowPosition{w.Left + 10, w.Top + 10}, WindowPosition{w.Right - 99, w.Bottom - 80}}) {
-            WindowPosition back = {-1, -1};
-            EXPECT_EQ(1, WorkspaceToScreen(ScreenToWorkspace(p, on), m < 3 ? &single : two, m < 3 ? 1 : 2, &back));
-            EXPECT_TRUE(p.X == back.X && p.Y == back.Y) << m << ": " << back.X << "," << back.Y;
-        }
+    const struct { WindowPosition Saved; int Lands; WindowPosition Screen; } cases[] = {
+        {{10, 10}, 1, {10, 50}},          {{1910, 1030}, 1, {1910, 1070}},
+        {{2000, 10}, 1, {2060, 10}},      {{1900, 1000}, 1, {1900, 1040}},
+        {{5000, 5000}, 0, {-1, -1}},      {{INT_MAX, INT_MAX}, 0, {-1, -1}},
+        {{INT_MIN, INT_MIN}, 0, {-1, -1}},
+    };
+    for (const auto& c : cases) {
+        WindowPosition screen = {-1, -1};
+        EXPECT_EQ(c.Lands, WorkspaceToScreen(c.Saved, monitors, 3, &screen)) << &c - cases;
+        EXPECT_EQ(c.Screen.X, screen.X) << &c - cases;
+        EXPECT_EQ(c.Screen.Y, screen.Y) << &c - cases;
     }
-    WindowPosition back = {-1, -1};
-    EXPECT_EQ(0, WorkspaceToScreen(WindowPosition{5000, 5000}, two, 2, &back));
+}
+
+// A caption of 200 x 30 is moved the least way that puts it wholly on a work area: an 800 x 600
+// screen with the taskbar at the bottom, and a second screen to its right.
+TEST(UiLogic, TheWholeCaptionIsInReach) {
+    const MonitorArea monitors[] = {{{0, 0, 800, 600}, {0, 0, 800, 560}}, {{800, 0, 1800, 600}, {800, 0, 1800, 600}}};
+    const struct { WindowPosition Place; int Width, Monitors; WindowPosition Reach; } cases[] = {
+        {{100, 100}, 200, 1, {100, 100}},   {{799, 599}, 200, 1, {600, 530}},
+        {{-50, 100}, 200, 1, {0, 100}},     {{INT_MAX, INT_MAX}, 200, 1, {600, 530}},
+        {{INT_MIN, INT_MIN}, 200, 1, {0, 0}}, {{100, 100}, 1000, 1, {0, 100}},
+        {{1700, 570}, 200, 2, {1600, 570}}, {{700, 100}, 200, 2, {600, 100}},   // astride both: the primary on a tie
+        {{INT_MAX, 5}, 200, 0, {INT_MAX, 5}},
+    };
+    for (const auto& c : cases) {
+        const WindowPosition reach = CaptionInReach(c.Place, c.Width, 30, monitors, c.Monitors);
+        EXPECT_EQ(c.Reach.X, reach.X) << &c - cases;
+        EXPECT_EQ(c.Reach.Y, reach.Y) << &c - cases;
+    }
 }
 
 // The tips say what a row cannot: the whole name and what its time means, now; and the keys.
