@@ -65,6 +65,7 @@ struct AppState {
     void* Instance;                                 // HINSTANCE of the program's module
     WindowHandle MainWindow;
     int32_t ModalOpen;
+    int32_t KeepTimersOnClose;                      // save-and-quit is closing the window
     uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
     int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
     char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows

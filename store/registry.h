@@ -1,6 +1,6 @@
-// The six registry operations the store needs, all under HKEY_CURRENT_USER. The Win32
+// The seven registry operations the store needs, all under HKEY_CURRENT_USER. The Win32
 // build uses advapi32 (store/registry_win32.cpp); the native tests an in-memory registry
-// (tests/fakes/fake_registry.cpp). Results: 1 for success, 0 for failure.
+// (tests/unit/fakes.cpp). Results: 1 for success, 0 for failure.
 #pragma once
 #include <cstdint>
 
@@ -25,3 +25,6 @@ int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const
 int RegistryDeleteValue(RegistryKey key, const char16_t* name);
 // RegCloseKey.
 void RegistryCloseKey(RegistryKey key);
+// RegFlushKey: the key's values on disk before the call returns. It stalls every writer of
+// the hive, so only for the moments the user counts on: save-and-quit, the end of the session.
+void RegistryFlushKey(RegistryKey key);

@@ -1,4 +1,4 @@
-// The store's six registry operations on advapi32, all under HKEY_CURRENT_USER.
+// The store's seven registry operations on advapi32, all under HKEY_CURRENT_USER.
 #include <windows.h>
 #include "registry.h"
 
@@ -47,3 +47,5 @@ int RegistryDeleteValue(RegistryKey key, const char16_t* name)
 }
 
 void RegistryCloseKey(RegistryKey key) { RegCloseKey(AsKey(key)); }
+
+void RegistryFlushKey(RegistryKey key) { RegFlushKey(AsKey(key)); }

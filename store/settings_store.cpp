@@ -128,3 +128,12 @@ void SaveHotKeySettings()
     WriteStoredInteger(key, u"SuspendEnd", REGISTRY_TYPE_DWORD, static_cast<uint32_t>(App.RememberAtShutdown), 4);
     RegistryCloseKey(key);
 }
+
+void FlushSettings()
+{
+    RegistryKey key = nullptr;
+    if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
+        return;
+    RegistryFlushKey(key);
+    RegistryCloseKey(key);
+}

@@ -8,3 +8,5 @@ void LoadSettings();
 void SaveSettings();
 // Writes HotKey (2 bytes) and SuspendEnd (DWORD) at once, after the settings dialog's OK.
 void SaveHotKeySettings();
+// Writes the settings key, and what else of the user's registry is pending, to disk now.
+void FlushSettings();

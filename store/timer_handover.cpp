@@ -7,6 +7,7 @@
 #include "platform.h"
 #include "store_internal.h"
 #include "time_text.h"
+#include "timer_table.h"
 
 static const char16_t RUN_ONCE_KEY_PATH[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 static const char16_t RUN_ONCE_VALUE_NAME[] = u"Korvalinde";
@@ -34,11 +35,13 @@ static uint64_t LongestStorableRemaining(uint64_t now)
 static void EncodeRecord(const TimerRecord* record, uint8_t* bytes)
 {
     memset(bytes, 0, SUSPEND_RECORD_BYTES);
-    uint64_t time = record->Remaining;
-    if (record->Suspended == 0 && record->Remaining != 0) {
+    // The time left now: Remaining still holds the time since LastTick, which the next tick
+    // takes off.
+    const uint64_t left = TimeLeftNow(record);
+    uint64_t time = left;
+    if (record->Suspended == 0 && left != 0) {
         uint64_t now = PlatformLocalFileTime();
-        time = record->Remaining <= LongestStorableRemaining(now) ? record->Remaining * FILETIME_UNITS_PER_MS + now
-                                                                    : LATEST_EXPIRY;
+        time = left <= LongestStorableRemaining(now) ? left * FILETIME_UNITS_PER_MS + now : LATEST_EXPIRY;
     }
     PutLE64(bytes + OFFSET_PRESET, record->Preset);
     PutLE32(bytes + OFFSET_SUSPENDED, static_cast<uint32_t>(record->Suspended));
@@ -93,19 +96,53 @@ static void DecodeRecord(const uint8_t* bytes, TimerRecord* record)
     }
 }
 
-void SaveTimers()
+static void WriteTimerValues(RegistryKey key)
 {
-    RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;
     char16_t name[VALUE_NAME_UNITS];
     uint8_t bytes[SUSPEND_RECORD_BYTES];
-    // Values beyond Count from an earlier save stay: nothing here deletes.
     for (int i = 0; i < App.Timers.Count && i < MAX_TIMERS; ++i) {
         EncodeRecord(&App.Timers.Records[i], bytes);
         MakeValueName(name, u"Suspend", i);
         RegistrySetValue(key, name, REGISTRY_TYPE_BINARY, bytes, SUSPEND_RECORD_BYTES);
     }
+}
+
+static void DeleteTimerValues(RegistryKey key, int from)
+{
+    char16_t name[VALUE_NAME_UNITS];
+    for (int i = from < 0 ? 0 : from; i < MAX_TIMERS; ++i) {
+        MakeValueName(name, u"Suspend", i);
+        RegistryDeleteValue(key, name);
+    }
+}
+
+void SaveTimers()
+{
+    RegistryKey key = nullptr;
+    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
+        return;
+    // Values beyond Count from an earlier save stay: nothing here deletes.
+    WriteTimerValues(key);
+    RegistryCloseKey(key);
+}
+
+void JournalTimers()
+{
+    RegistryKey key = nullptr;
+    if (!App.RememberAtShutdown || !RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
+        return;
+    // Every value was taken up at the start, so what lies behind the table is a timer that went.
+    WriteTimerValues(key);
+    DeleteTimerValues(key, App.Timers.Count);
+    RegistryCloseKey(key);
+}
+
+void DiscardJournal()
+{
+    RegistryKey key = nullptr;
+    if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
+        return;
+    DeleteTimerValues(key, 0);
     RegistryCloseKey(key);
 }
 
@@ -127,7 +164,10 @@ void RestoreTimers(RegistryKey key)
         memset(bytes + size, 0, SUSPEND_RECORD_BYTES - size);
         DecodeRecord(bytes, &App.Timers.Records[App.Timers.Count]);
         ++App.Timers.Count;
-        RegistryDeleteValue(key, name);
+        // A journal stays until it is written anew from the table (JournalTimers, once the
+        // window is up), so that a kill in between loses nothing.
+        if (!App.RememberAtShutdown)
+            RegistryDeleteValue(key, name);
     }
 }
 

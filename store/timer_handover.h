@@ -6,5 +6,12 @@ const int SUSPEND_RECORD_BYTES = 48;
 
 // Writes every timer of the table as Suspend0.. (48-byte REG_BINARY records).
 void SaveTimers();
+// While remember-at-shutdown is on, the Suspend values are also a journal of the table,
+// rewritten at every change of it, so that however the program ends the next start takes the
+// timers up. A running timer is stored by the moment it runs out, so counting down needs no
+// write. Writes the table and deletes the values behind it; with the setting off, nothing.
+void JournalTimers();
+// Deletes Suspend0..9: after a deliberate close, or when the setting is switched off.
+void DiscardJournal();
 // Writes the quoted module path as "Korvalinde" under HKCU\...\RunOnce.
 void RegisterRunOnce();

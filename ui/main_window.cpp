@@ -33,9 +33,9 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     CreateToolTips();
     // Every tick measures its delta from here, also one that runs inside a message box below.
     App.LastTick = GetTickCount64();
-    // Builds the rows of the handed-over timers and starts the tick when there are any.
-    BuildTimerRows(window);
-    if (!KeepTickRunning(window))
+    // Builds the rows of the handed-over timers, writes them to the journal anew and starts
+    // the tick when there are any.
+    if (!TimersChanged(window))
         return -1;
     App.SavedImeContext = ImmAssociateContext(window, nullptr);
     RegisterActivationHotKey(window);
@@ -54,36 +54,43 @@ static void OnMove(HWND window)
     }
 }
 
-// The window or the session ends: no more ticks, and the window's input context goes back.
-static void ReleaseWindow(HWND window)
+static void OnDestroy(HWND window)
 {
     StopTicks(window);
     if (App.SavedImeContext) {
         ImmAssociateContext(window, static_cast<HIMC>(App.SavedImeContext));
         App.SavedImeContext = nullptr;
     }
-}
-
-static void OnDestroy(HWND window)
-{
-    ReleaseWindow(window);
     DestroyToolTips();
     SaveSettings();
+    // After save-and-quit the user counts on the timers being on disk.
+    if (App.KeepTimersOnClose)
+        FlushSettings();
     PostQuitMessage(0);
 }
 
-// The settings are saved either way. A cancelled session end (wParam 0) leaves the program
-// running with its tick and hands no timers over; a real one hands them over when the user
-// asked for it, with a one-time restart at the next logon.
-static void OnEndSession(HWND window, WPARAM sessionEnds)
+// The close button, Alt+F4 or another program's WM_CLOSE: the timers are dropped, so the
+// journal goes too. Save-and-quit closes the same way but keeps what it saved.
+static void OnClose()
 {
-    if (sessionEnds)
-        ReleaseWindow(window);
+    if (App.RememberAtShutdown && !App.KeepTimersOnClose)
+        DiscardJournal();
+}
+
+// The settings are saved either way. A real end of the session (wParam TRUE) hands the timers
+// over when the user asked for it, with a one-time restart at the next logon, and puts it all
+// on disk. The tick goes on: should the program outlive the end (another program can send
+// this message too), its timers keep counting and the journal keeps what it handed over true.
+static void OnEndSession(WPARAM sessionEnds)
+{
     SaveSettings();
-    if (sessionEnds && App.RememberAtShutdown) {
+    if (!sessionEnds)
+        return;
+    if (App.RememberAtShutdown) {
         SaveTimers();
         RegisterRunOnce();
     }
+    FlushSettings();
 }
 
 // Runs a dialog of ours with the ticks held back (ModalOpen): the first tick afterwards
@@ -109,28 +116,30 @@ static int ConfirmDelete(HWND window, int index)
 
 static void OnPauseCommand(HWND window, int index, int id)
 {
-    if (ToggleSuspend(index))
+    if (ToggleSuspend(index)) {
         SetDlgItemTextW(window, id, PauseButtonText(App.Timers.Records[index].Suspended));
+        JournalTimers();
+    }
 }
 
 static void OnEditCommand(HWND window, int index)
 {
     if (index < App.Timers.Count && RunModalDialog(window, IDD_TIMER, EditTimerDialogProc, index) == IDOK)
-        BuildTimerRows(window);
+        TimersChanged(window);
 }
 
 static void OnDeleteCommand(HWND window, int index)
 {
     if (index < App.Timers.Count && ConfirmDelete(window, index)) {
         DeleteTimer(index);
-        BuildTimerRows(window);
+        TimersChanged(window);
     }
 }
 
 static void OnAddCommand(HWND window)
 {
     if (App.Timers.Count < MAX_TIMERS && RunModalDialog(window, IDD_TIMER, AddTimerDialogProc, 0) == IDOK)
-        BuildTimerRows(window);
+        TimersChanged(window);
 }
 
 static void OnMuteCommand(HWND window)
@@ -139,7 +148,7 @@ static void OnMuteCommand(HWND window)
     SendDlgItemMessageW(window, ID_MUTE, BM_SETCHECK, App.Mute, 0);
     // Timers that ran out while muted were never reported; un-muting removes them all at once.
     if (!App.Mute && CompactExpired() > 0)
-        BuildTimerRows(window);
+        TimersChanged(window);
 }
 
 static void OnTopMostCommand(HWND window)
@@ -186,6 +195,7 @@ static void OnCommand(HWND window, WPARAM wParam)
         OnTopMostCommand(window);
         break;
     case ID_SUSPEND_ALL:
+        App.KeepTimersOnClose = 1;
         SaveTimers();
         // The default procedure destroys the window within this call; WM_DESTROY then saves
         // the settings, after the timers.
@@ -208,8 +218,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         OnDestroy(window);
         return 0;
+    case WM_CLOSE:
+        OnClose();
+        break;
     case WM_ENDSESSION:
-        OnEndSession(window, wParam);
+        OnEndSession(wParam);
         return 0;
     case WM_MOVE:
         OnMove(window);

@@ -6,6 +6,7 @@
 #include "hotkey_modifiers.h"
 #include "resource.h"
 #include "settings_store.h"
+#include "timer_handover.h"
 
 static const int ICON_IMAGE_SIZE = 32;   // the icon file's one image
 
@@ -69,11 +70,20 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         switch (LOWORD(wParam)) {
         case IDOK:
             App.HotKey = static_cast<uint16_t>(SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+        {
+            const int32_t remembered = App.RememberAtShutdown;
             App.RememberAtShutdown = IsDlgButtonChecked(dialog, IDC_REMEMBER) == BST_CHECKED ? 1 : 0;
             // Written at once, so that they hold even if the program is killed later.
             SaveHotKeySettings();
+            // The journal starts with the setting, and goes with it: a stale one would bring
+            // back timers long gone at some later start.
+            if (App.RememberAtShutdown)
+                JournalTimers();
+            else if (remembered)
+                DiscardJournal();
             EndDialog(dialog, IDOK);
             return TRUE;
+        }
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
             return TRUE;

@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "text16.h"
 #include "tick.h"
+#include "timer_handover.h"
 #include "timer_table.h"
 #include "window_ops.h"
 
@@ -56,7 +57,9 @@ static void ArmEarlyCheck(WindowHandle mainWindow)
     App.EarlyCheckArmed = WindowStartTimer(mainWindow, EARLY_CHECK_TIMER_ID, static_cast<unsigned>(due));
 }
 
-int KeepTickRunning(WindowHandle mainWindow)
+// Starts the 250 ms tick when the table holds a timer and stops it (with the early check)
+// when it holds none. 0 when the tick is needed but could not be started.
+static int KeepTickRunning(WindowHandle mainWindow)
 {
     if (App.Timers.Count > 0 && !App.WindowTimerId) {
         // LastTick stays where the last tick left it; AddTimer added the time since then to
@@ -67,6 +70,13 @@ int KeepTickRunning(WindowHandle mainWindow)
         StopTicks(mainWindow);
     }
     return App.Timers.Count <= 0 || App.WindowTimerId != 0;
+}
+
+int TimersChanged(WindowHandle mainWindow)
+{
+    BuildTimerRows(mainWindow);
+    JournalTimers();
+    return KeepTickRunning(mainWindow);
 }
 
 void StopTicks(WindowHandle mainWindow)
@@ -136,7 +146,7 @@ static void ReportExpiries(WindowHandle mainWindow, const int* newlyExpired, int
     // A tick that replaced this notice has already removed the timers and rebuilt the rows.
     if (!(App.NoticeState & NOTICE_REPLACING)) {
         CompactExpired();
-        BuildTimerRows(mainWindow);
+        TimersChanged(mainWindow);
     }
     App.NoticeState &= ~NOTICE_SHOWN;
 }
@@ -153,8 +163,12 @@ void ProcessTick(WindowHandle mainWindow, int regular)
     CountDownTimers(regular, &outcome);
     for (int row = 0; row < outcome.RowCount; ++row)
         ShowRowText(mainWindow, row, outcome.RowText[row]);
-    if (outcome.ExpiredCount > 0)
+    if (outcome.ExpiredCount > 0) {
+        // Written before the notice: a timer that ran out is reported at the next start too,
+        // should the program end while the notice is open.
+        JournalTimers();
         DrawAttention(mainWindow);
+    }
     ArmEarlyCheck(mainWindow);
 
     // From here on a nested tick may run inside the notice's message loop.

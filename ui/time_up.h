@@ -14,8 +14,8 @@ void OnWindowTimer(WindowHandle mainWindow, uintptr_t timerId);
 void ProcessTick(WindowHandle mainWindow, int regular);
 // Sets row's time display to text, unless it already shows that text.
 void ShowRowText(WindowHandle mainWindow, int row, const char16_t* text);
-// Starts the 250 ms tick when the table holds a timer and stops it (with the early check)
-// when it holds none. 0 when the tick is needed but could not be started.
-int KeepTickRunning(WindowHandle mainWindow);
+// After every change of the set of timers: rebuilds the rows, writes the journal and starts
+// or stops the tick. 0 when the tick is needed but could not be started.
+int TimersChanged(WindowHandle mainWindow);
 // Stops both window timers, for good.
 void StopTicks(WindowHandle mainWindow);

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include "app_state.h"
 #include "request_split.h"
+#include "time_up.h"
 #include "timer_table.h"
 
 void AddTimerFromText(HWND window, const wchar_t* request)
@@ -16,7 +17,7 @@ void AddTimerFromText(HWND window, const wchar_t* request)
     char16_t name[MAX_NAME_LENGTH + 1];
     SplitTimerRequest(AsUtf16(request), timeText, name);
     if (AddTimer(timeText, name))
-        BuildTimerRows(window);
+        TimersChanged(window);
 }
 
 void SendCommandLineRequests(HWND window)

@@ -112,7 +112,6 @@ void BuildTimerRows(WindowHandle handle)
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(window, nullptr, TRUE);
-    KeepTickRunning(window);
 }
 
 struct Placement {

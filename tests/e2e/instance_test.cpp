@@ -81,10 +81,12 @@ bool TeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t paused
 }
 
 // S saves and quits; at the end of the session the window settings are always saved, the timers only with
-// remember-at-shutdown on, which also registers the program in RunOnce; a cancelled end changes nothing.
+// remember-at-shutdown on, which also registers the program in RunOnce. Remembering, the timers are in the
+// registry all along, so a cancelled end and a kill after it keep them too. The ticks go on after any end that
+// leaves the program running.
 TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
   const std::tuple<const char*, DWORD, int, bool> cases[] = {  // remember, WM_ENDSESSION (-1: S), handed over
-      {"S", 0, -1, true}, {"end, remembering", 1, TRUE, true}, {"end", 0, TRUE, false}, {"cancelled", 1, FALSE, false}};
+      {"S", 0, -1, true}, {"end, remembering", 1, TRUE, true}, {"end", 0, TRUE, false}, {"cancelled", 1, FALSE, true}};
   for (auto [how, remember, end, handsOver] : cases) {
     App app, next;
     const uint64_t at = (ClearSettings(), LocalFileTimeNow());
@@ -104,13 +106,66 @@ TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
     const std::wstring runOnce = ReadValue(L"Korvalinde", kRunOnceKey).Sz();  // the program's path, quoted
     EXPECT_EQ(remember && end == TRUE, runOnce[0] == L'"' && runOnce.find(L"\\Korvalinde.exe\"") + 17 == runOnce.size())
         << how;
-    EXPECT_TRUE(end != FALSE || NextTexts(app.Control(ID_ROW_TIME), 1).size()) << "the ticks go on";
+    EXPECT_TRUE(end < 0 || NextTexts(app.Control(ID_ROW_TIME), 1).size()) << "the ticks go on";
     app.Kill();
     ASSERT_TRUE(next.Start() && next.Rows() == (handsOver ? 3 : 0) && next.Check(ID_MUTE) == BST_CHECKED) << how;
     EXPECT_TRUE(!handsOver || (next.WaitText(ID_ROW_TIME, L" 0:09", true) &&
                                next.WaitText(ID_ROW_TIME + 1, L"PM 5:30:00") && next.Text(ID_ROW_PAUSE + 2) == kPaused))
         << how;
   }
+}
+
+void SetRemembering(DWORD remember) { EXPECT_TRUE(WriteValue(L"SuspendEnd", REG_DWORD, &remember, 4)); }
+
+// Remembering, a killed program loses no timer: a running one comes back counted down by the clock, a paused
+// one paused; also when killed again at any moment of the take-over. A close discards them. Not remembering,
+// a kill loses them, as it always did.
+TEST_F(HandOver, AKillLosesNoTimerWhileRemembering) {
+  for (DWORD remember : {1, 0}) {
+    SetRemembering(remember);
+    App app;
+    ASSERT_TRUE(app.Start({L"10(tea)", L"0:2:0"}));
+    app.Command(ID_ROW_PAUSE + 1);
+    ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 1, kPaused));
+    ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:0", true));
+    const std::wstring paused = app.Text(ID_ROW_TIME + 1);
+    app.Kill();
+    const int kept = remember ? 2 : 0;
+    // Killed at once, once its window exists, once it has settled.
+    for (int moment = 0; moment < 3 && remember; ++moment) {
+      ASSERT_TRUE(app.Start({}, false));
+      if (moment == 1) {
+        EXPECT_TRUE(app.Find(L"KorvalindeMainClass"));
+      }
+      if (moment == 2) {
+        EXPECT_TRUE(app.WaitWindow());
+      }
+      app.Kill();
+    }
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(kept, app.Rows()) << remember;
+    if (!remember) continue;
+    EXPECT_TRUE(app.WaitText(ID_ROW_TIME, L" 0:09:", true));
+    EXPECT_EQ(kPaused, app.Text(ID_ROW_PAUSE + 1));
+    EXPECT_TRUE(app.WaitText(ID_ROW_TIME + 1, paused));
+    EXPECT_TRUE(app.Quit());
+    EXPECT_TRUE(ReadRecords().empty()) << "a close discards them";
+  }
+}
+
+// WM_ENDSESSION from another program leaves the program counting: a timer still runs out. Killed while its
+// notice is open, the timer that ran out is reported again at the next start.
+TEST_F(HandOver, AStrayEndOfTheSessionStopsNothing) {
+  SetRemembering(1);
+  App app, next;
+  ASSERT_TRUE(app.Start({L"0:0:3(egg)"}));
+  EXPECT_NE(-1, Send(app.main, WM_QUERYENDSESSION));
+  EXPECT_EQ(0, Send(app.main, WM_ENDSESSION, TRUE));
+  const std::wstring expected = L"時間です\negg";
+  EXPECT_EQ(expected, Text(app.Dialog(kNotice), kBoxText));
+  app.Kill();
+  ASSERT_TRUE(next.Start());
+  EXPECT_EQ(expected, Text(next.Dialog(kNotice), kBoxText));
 }
 
 // The real end of the Wine session (wineboot --end-session --shutdown), remembering. It ends every program of

@@ -35,6 +35,34 @@ Texts TimerNames() {
     return names;
 }
 
+static const Bytes* StoredTimer(size_t index) {
+    const FakeKey& key = Fake.Keys[SETTINGS_KEY];
+    auto found = key.find(u"Suspend" + std::u16string(1, char16_t(u'0' + index)));
+    return found != key.end() && found->second.Data.size() == 48 ? &found->second.Data : nullptr;
+}
+
+Texts JournalNames() {
+    Texts names;
+    while (names.size() < 10) {
+        const Bytes* data = StoredTimer(names.size());
+        if (data == nullptr)
+            break;
+        std::u16string name;
+        for (size_t at = 24; at < 48 && ((*data)[at] | (*data)[at + 1]) != 0; at += 2)
+            name += char16_t((*data)[at] | (*data)[at + 1] << 8);
+        names.push_back(name);
+    }
+    return names;
+}
+
+uint64_t JournalTime(int index) {
+    const Bytes* data = StoredTimer(size_t(index));
+    uint64_t time = 0;
+    for (int i = 7; data != nullptr && i >= 0; --i)
+        time = time << 8 | (*data)[16 + i];
+    return time;
+}
+
 Texts HistoryNames() { return Texts(App.History.Entries, App.History.Entries + App.History.Count); }
 
 void SetHistory(const Texts& names) {
@@ -87,10 +115,11 @@ int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint
 int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const void* data, uint32_t size) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     (*static_cast<FakeKey*>(key))[name] = {type, Bytes(bytes, bytes + size)};
-    return 1;
+    return ++Fake.Writes;
 }
 int RegistryDeleteValue(RegistryKey key, const char16_t* name) { static_cast<FakeKey*>(key)->erase(name); return 1; }
 void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
+void RegistryFlushKey(RegistryKey) { ++Fake.Flushes; }
 
 // The window operations of the tick.
 void WindowSetRowText(WindowHandle, int row, const char16_t* text) { Fake.RowTexts[row] = text; ++Fake.RowWrites; }

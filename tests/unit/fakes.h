@@ -23,9 +23,9 @@ struct FakeState {
     LocalClockTime LocalTime = {0, 0, 0, 0};
     uint64_t LocalFileTime = 0;
     std::u16string ModulePath;
-    // registry: key path -> value name -> value; OpenKeys counts keys not yet closed
+    // registry: key path -> value name -> value; OpenKeys counts keys not yet closed, Writes values set
     std::map<std::u16string, std::map<std::u16string, FakeValue>> Keys;
-    int OpenKeys = 0;
+    int OpenKeys = 0, Writes = 0, Flushes = 0;
     // window
     std::map<int, std::u16string> RowTexts;   // row -> text shown
     int RowWrites = 0;
@@ -51,5 +51,10 @@ Bytes LE(uint64_t value, int size);
 Bytes Utf16(const std::u16string& text);   // with the terminator
 inline Bytes operator+(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
 Texts TimerNames();
+const std::u16string SETTINGS_KEY = u"Software\\Brelwix\\Korvalinde";
+const uint64_t FILETIME_NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
+// The names in Suspend0.. up to the first missing value, and the time field of Suspend<index>.
+Texts JournalNames();
+uint64_t JournalTime(int index);
 Texts HistoryNames();
 void SetHistory(const Texts& names);

@@ -9,9 +9,9 @@
 
 namespace {
 
-const std::u16string KEY = u"Software\\Brelwix\\Korvalinde";
+const std::u16string KEY = SETTINGS_KEY;
 const std::u16string RUN_ONCE = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-const uint64_t NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
+const uint64_t NOW = FILETIME_NOW;
 
 struct StoreTest : ::testing::Test {
     void SetUp() override { ResetFakes(); Fake.LocalFileTime = NOW; }
@@ -129,6 +129,26 @@ TEST_F(StoreTest, HugeCountdownsNeverWrap) {
     App.Timers.Count = 0;
     LoadSettings();
     EXPECT_EQ(longest, App.Timers.Records[0].Remaining);
+}
+
+// Remembering, the values taken up at the start stay until the window writes the journal anew,
+// so a kill in between loses nothing; a deliberate close discards them. A running timer is
+// stored by its true time left, without the time since the last tick that its Remaining holds.
+TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
+    Put(u"SuspendEnd", LE(1, 4), REGISTRY_TYPE_DWORD);
+    Put(u"Suspend0", Record(60000, 1, 0, 45000, u"egg"));
+    Put(u"Suspend1", Record(60000, 0, 0, NOW + UINT64_C(30000) * 10000, u"tea"));
+    LoadSettings();
+    EXPECT_EQ((Texts{u"egg", u"tea"}), TimerNames());
+    EXPECT_EQ((Texts{u"egg", u"tea"}), JournalNames());
+    Fake.TickCount = 200;
+    SaveTimers();
+    EXPECT_EQ(NOW + UINT64_C(29800) * 10000, JournalTime(1));
+    DiscardJournal();
+    EXPECT_EQ(Texts{}, JournalNames());
+    EXPECT_EQ(0, Fake.Flushes);
+    FlushSettings();
+    EXPECT_EQ(1, Fake.Flushes);
 }
 
 // The program's path, quoted; a path too long is cut to 259 units, and none writes nothing.

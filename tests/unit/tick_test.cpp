@@ -4,6 +4,7 @@
 #include "fakes.h"
 #include "resource.h"
 #include "time_up.h"
+#include "registry.h"
 #include "timer_table.h"
 #include "window_ops.h"
 
@@ -165,18 +166,50 @@ TEST_F(TickTest, EarlyCheckAtTheDueMoment) {
 // tick after the pause still takes off exactly the time since the new timer was added.
 TEST_F(TickTest, TickStopsWhileTheTableIsEmpty) {
     SetTimers({{u"a", 1000, 0, 0}});
-    EXPECT_EQ(1, KeepTickRunning(MainWindow));
+    EXPECT_EQ(1, TimersChanged(MainWindow));
     EXPECT_EQ(TICK_PERIOD_MS, Fake.Timers[WINDOW_TIMER_ID]);
     TickAt(1000);
     EXPECT_EQ(0, App.Timers.Count);
-    KeepTickRunning(MainWindow);
     EXPECT_TRUE(Fake.Timers.empty());
     Fake.TickCount = 3601000;   // an hour without ticks
     AddTimer(u"0:0:5", nullptr);
-    KeepTickRunning(MainWindow);
+    TimersChanged(MainWindow);
     EXPECT_EQ(1u, Fake.Timers.count(WINDOW_TIMER_ID));
     TickAt(3601250);
     EXPECT_EQ(4750u, App.Timers.Records[0].Remaining);
+}
+
+// With remember-at-shutdown on, the registry holds the table after every change, by the true
+// time left; a timer that ran out is there while its notice is open; counting down writes nothing.
+TEST_F(TickTest, TheJournalFollowsTheTableNotTheCountdown) {
+    App.RememberAtShutdown = 1;
+    Fake.LocalFileTime = FILETIME_NOW;
+    Fake.Keys[SETTINGS_KEY][u"Suspend3"] = {REGISTRY_TYPE_BINARY, Bytes(48)};   // a timer deleted since
+    SetTimers({{u"a", 1000, 0, 0}, {u"b", 90000, 1, 0}, {u"c", 5000, 0, 0}});
+    Fake.TickCount = 100;
+    TimersChanged(MainWindow);
+    EXPECT_EQ((Texts{u"a", u"b", u"c"}), JournalNames());
+    EXPECT_EQ(FILETIME_NOW + 900 * 10000, JournalTime(0));
+    EXPECT_EQ(90000u, JournalTime(1));
+    const int writes = Fake.Writes;
+    TickAt(250);
+    TickAt(500);
+    EXPECT_EQ(writes, Fake.Writes);
+    Fake.NoticeLoop = [](int) {
+        EXPECT_EQ((Texts{u"a", u"b", u"c"}), JournalNames());
+        EXPECT_EQ(0u, JournalTime(0));
+    };
+    TickAt(1000);
+    EXPECT_EQ((Texts{u"b", u"c"}), JournalNames());
+    EXPECT_EQ(FILETIME_NOW + 4000 * 10000, JournalTime(1));
+}
+
+TEST_F(TickTest, WithoutRememberingNothingIsWritten) {
+    SetTimers({{u"a", 1000, 0, 0}, {u"b", 5000, 0, 0}});
+    TimersChanged(MainWindow);
+    TickAt(1000);
+    EXPECT_EQ(1u, Fake.Notices.size());
+    EXPECT_EQ(0, Fake.Writes);
 }
 
 }  // namespace
