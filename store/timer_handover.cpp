@@ -5,6 +5,7 @@
 #include "app_state.h"
 #include "byte_order.h"
 #include "platform.h"
+#include "settings_store.h"
 #include "store_internal.h"
 #include "time_text.h"
 #include "timer_table.h"
@@ -189,4 +190,14 @@ void RegisterRunOnce()
         return;
     WriteStoredText(key, RUN_ONCE_VALUE_NAME, command, COMMAND_UNITS - 1);
     RegistryCloseKey(key);
+}
+
+void HandOverAtSessionEnd()
+{
+    SaveSettings();
+    if (App.RememberAtShutdown) {
+        SaveTimers();
+        RegisterRunOnce();
+    }
+    FlushSettings();
 }

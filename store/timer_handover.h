@@ -13,5 +13,8 @@ void SaveTimers();
 void JournalTimers();
 // Deletes Suspend0..9: after a deliberate close, or when the setting is switched off.
 void DiscardJournal();
+// The end of the Windows session: the settings, and when the user asked for it the timers with
+// a one-time restart at the next logon, written through to disk.
+void HandOverAtSessionEnd();
 // Writes the quoted module path as "Korvalinde" under HKCU\...\RunOnce.
 void RegisterRunOnce();

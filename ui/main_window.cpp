@@ -83,14 +83,10 @@ static void OnClose()
 // this message too), its timers keep counting and the journal keeps what it handed over true.
 static void OnEndSession(WPARAM sessionEnds)
 {
-    SaveSettings();
-    if (!sessionEnds)
-        return;
-    if (App.RememberAtShutdown) {
-        SaveTimers();
-        RegisterRunOnce();
-    }
-    FlushSettings();
+    if (sessionEnds)
+        HandOverAtSessionEnd();
+    else
+        SaveSettings();
 }
 
 // Runs a dialog of ours with the ticks held back (ModalOpen): the first tick afterwards

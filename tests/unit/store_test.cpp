@@ -146,9 +146,23 @@ TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     EXPECT_EQ(NOW + UINT64_C(29800) * 10000, JournalTime(1));
     DiscardJournal();
     EXPECT_EQ(Texts{}, JournalNames());
-    EXPECT_EQ(0, Fake.Flushes);
-    FlushSettings();
-    EXPECT_EQ(1, Fake.Flushes);
+}
+
+// The end of the session saves the settings, and remembering the timers with a restart at the
+// next logon; either way the key is flushed once.
+TEST_F(StoreTest, TheEndOfTheSessionIsWrittenThrough) {
+    AddTimer(u"5", u"tea");
+    Fake.ModulePath = u"C:\\Tools\\k.exe";
+    for (int remember : {0, 1}) {
+        Fake.Keys.clear();
+        Fake.Flushes = 0;
+        App.RememberAtShutdown = remember;
+        HandOverAtSessionEnd();
+        EXPECT_EQ(1u, Fake.Keys[KEY].count(u"Position"));
+        EXPECT_EQ(remember ? Texts{u"tea"} : Texts{}, JournalNames());
+        EXPECT_EQ(size_t(remember), Fake.Keys[RUN_ONCE].size());
+        EXPECT_EQ(1, Fake.Flushes);
+    }
 }
 
 // The program's path, quoted; a path too long is cut to 259 units, and none writes nothing.
