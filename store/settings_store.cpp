@@ -3,51 +3,10 @@
 #include "settings_store.h"
 #include "app_state.h"
 #include "byte_order.h"
-#include "store_internal.h"
-#include "text16.h"
-
-const char16_t SETTINGS_KEY_PATH[] = u"Software\\Brelwix\\Korvalinde";
+#include "stored_values.h"
+#include "timer_handover.h"
 
 static const int HISTORY_VALUE_BYTES = HISTORY_NAME_UNITS * 2;   // 22
-
-void MakeValueName(char16_t (&name)[VALUE_NAME_UNITS], const char16_t* prefix, int index)
-{
-    TextCopy(name, VALUE_NAME_UNITS, prefix);
-    TextAppendNumber(name, VALUE_NAME_UNITS, static_cast<uint64_t>(index), 0, 1);
-}
-
-uint64_t ReadStoredInteger(RegistryKey key, const char16_t* name, uint64_t current, uint32_t size)
-{
-    // The read goes to a scratch buffer: a failed read may leave anything in its buffer.
-    uint8_t bytes[8];
-    PutLE64(bytes, current);
-    uint8_t scratch[8];
-    uint32_t got = size;
-    if (size <= sizeof scratch && RegistryQueryValue(key, name, scratch, &got) && got <= size)
-        for (uint32_t i = 0; i < got; ++i)
-            bytes[i] = scratch[i];
-    uint64_t value = GetLE64(bytes);
-    return size < 8 ? value & ((uint64_t(1) << (8 * size)) - 1) : value;
-}
-
-void WriteStoredInteger(RegistryKey key, const char16_t* name, uint32_t type, uint64_t value, uint32_t size)
-{
-    uint8_t bytes[8];
-    PutLE64(bytes, value);
-    RegistrySetValue(key, name, type, bytes, size <= sizeof bytes ? size : sizeof bytes);
-}
-
-void WriteStoredText(RegistryKey key, const char16_t* name, const char16_t* text, int maxUnits)
-{
-    uint8_t bytes[(TEXT_VALUE_UNITS + 1) * 2] = {};
-    int length = 0;
-    // Bounded by maxUnits, so a slot without its terminator cannot run on.
-    while (length < maxUnits && length < TEXT_VALUE_UNITS && text[length] != 0) {
-        PutLE16(bytes + 2 * length, text[length]);
-        ++length;
-    }
-    RegistrySetValue(key, name, REGISTRY_TYPE_STRING, bytes, static_cast<uint32_t>((length + 1) * 2));
-}
 
 static uint64_t PackPosition()
 {
@@ -59,13 +18,9 @@ static void LoadHistory(RegistryKey key)
     char16_t name[VALUE_NAME_UNITS];
     for (int i = 0; i < MAX_HISTORY; ++i) {
         MakeValueName(name, u"History", i);
-        uint8_t bytes[HISTORY_VALUE_BYTES] = {};
-        uint32_t size = HISTORY_VALUE_BYTES;
-        if (!RegistryQueryValue(key, name, bytes, &size) || size > HISTORY_VALUE_BYTES)
+        uint8_t bytes[HISTORY_VALUE_BYTES];
+        if (!ReadStoredBytes(key, name, bytes, HISTORY_VALUE_BYTES))
             continue;   // missing or over-long: the next names close up the gap
-        // Zeros behind a short value, whatever the read left there.
-        for (uint32_t b = size; b < HISTORY_VALUE_BYTES; ++b)
-            bytes[b] = 0;
         char16_t* slot = App.History.Entries[App.History.Count];
         for (int u = 0; u < HISTORY_NAME_UNITS; ++u)
             slot[u] = static_cast<char16_t>(GetLE16(bytes + 2 * u));
@@ -136,4 +91,14 @@ void FlushSettings()
         return;
     RegistryFlushKey(key);
     RegistryCloseKey(key);
+}
+
+void HandOverAtSessionEnd()
+{
+    SaveSettings();
+    if (App.RememberAtShutdown) {
+        SaveTimers();
+        RegisterRunOnce();
+    }
+    FlushSettings();
 }

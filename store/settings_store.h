@@ -10,3 +10,6 @@ void SaveSettings();
 void SaveHotKeySettings();
 // Writes the settings key, and what else of the user's registry is pending, to disk now.
 void FlushSettings();
+// The end of the Windows session: the settings, and when the user asked for it the timers with
+// a one-time restart at the next logon, written through to disk.
+void HandOverAtSessionEnd();

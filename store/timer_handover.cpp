@@ -5,8 +5,7 @@
 #include "app_state.h"
 #include "byte_order.h"
 #include "platform.h"
-#include "settings_store.h"
-#include "store_internal.h"
+#include "stored_values.h"
 #include "time_text.h"
 #include "timer_table.h"
 
@@ -156,13 +155,10 @@ void RestoreTimers(RegistryKey key)
         if (App.Timers.Count < 0 || App.Timers.Count >= MAX_TIMERS)
             return;
         MakeValueName(name, u"Suspend", i);
-        // A fresh, cleared buffer per value: a short value reads as zeros behind its
-        // bytes, never as the rest of the previous value.
-        uint8_t bytes[SUSPEND_RECORD_BYTES] = {};
-        uint32_t size = SUSPEND_RECORD_BYTES;
-        if (!RegistryQueryValue(key, name, bytes, &size) || size > SUSPEND_RECORD_BYTES)
+        // A short value reads as zeros behind its bytes, never as the rest of the previous one.
+        uint8_t bytes[SUSPEND_RECORD_BYTES];
+        if (!ReadStoredBytes(key, name, bytes, SUSPEND_RECORD_BYTES))
             continue;   // missing or over-long: neither restored nor deleted
-        memset(bytes + size, 0, SUSPEND_RECORD_BYTES - size);
         DecodeRecord(bytes, &App.Timers.Records[App.Timers.Count]);
         ++App.Timers.Count;
         // A journal stays until it is written anew from the table (JournalTimers, once the
@@ -192,12 +188,3 @@ void RegisterRunOnce()
     RegistryCloseKey(key);
 }
 
-void HandOverAtSessionEnd()
-{
-    SaveSettings();
-    if (App.RememberAtShutdown) {
-        SaveTimers();
-        RegisterRunOnce();
-    }
-    FlushSettings();
-}

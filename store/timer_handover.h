@@ -1,6 +1,7 @@
 // Timers handed over across a quit or the end of Windows: Suspend0..Suspend9 under the
 // settings key, and the one-time restart under RunOnce.
 #pragma once
+#include "registry.h"
 
 const int SUSPEND_RECORD_BYTES = 48;
 
@@ -13,8 +14,8 @@ void SaveTimers();
 void JournalTimers();
 // Deletes Suspend0..9: after a deliberate close, or when the setting is switched off.
 void DiscardJournal();
-// The end of the Windows session: the settings, and when the user asked for it the timers with
-// a one-time restart at the next logon, written through to disk.
-void HandOverAtSessionEnd();
+// At the start, with the settings key open: appends the stored timers to the table; not
+// remembering, it deletes each value it read.
+void RestoreTimers(RegistryKey key);
 // Writes the quoted module path as "Korvalinde" under HKCU\...\RunOnce.
 void RegisterRunOnce();

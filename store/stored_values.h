@@ -1,6 +1,6 @@
-// What the two halves of the store share and nobody else needs: the settings key, the
-// value-name builder, the read and write helpers for little-endian values, and the restore
-// of handed-over timers that loading the settings runs.
+// The stored-value helpers both halves of the store use: the settings key, the value-name
+// builder, and one read and one write helper per kind of value (little-endian integer, text,
+// bytes). Each read gives a sound result for a value that is missing or of the wrong size.
 #pragma once
 #include <cstdint>
 #include "registry.h"
@@ -20,6 +20,6 @@ uint64_t ReadStoredInteger(RegistryKey key, const char16_t* name, uint64_t curre
 void WriteStoredInteger(RegistryKey key, const char16_t* name, uint32_t type, uint64_t value, uint32_t size);
 // Writes text (at most maxUnits units, whatever its terminator) as REG_SZ with its terminator.
 void WriteStoredText(RegistryKey key, const char16_t* name, const char16_t* text, int maxUnits);
-
-// Appends the stored timers to the table and deletes the values it read.
-void RestoreTimers(RegistryKey key);
+// Reads a value of at most `size` bytes into bytes, zeros behind a shorter one. 0, with bytes
+// all zero, when the value is missing or longer.
+int ReadStoredBytes(RegistryKey key, const char16_t* name, uint8_t* bytes, uint32_t size);
