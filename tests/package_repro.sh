@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two copies of the sources, in different folders and with different file times, packed by scripts/package.sh
 # give the same Korvalinde.exe and zip, byte for byte. The zip holds exactly Korvalinde.exe, ReadMe.txt and
-# SHA256SUMS, the sums match, and the readme has a byte order mark and CRLF line ends, for Notepad.
+# SHA256SUMS, the sums match, and the readme has its Japanese and English text, a byte order mark and CRLF line ends.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 work="$(mktemp -d)"
@@ -26,5 +26,6 @@ names="$(python3 -c 'import sys, zipfile; z = zipfile.ZipFile(sys.argv[1]); prin
 sha256sum --quiet -c SHA256SUMS || fail "SHA256SUMS does not match"
 [ "$(head -c 3 ReadMe.txt | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "ReadMe.txt has no byte order mark"
 [ "$(grep -c $'\r$' ReadMe.txt)" = "$(wc -l < ReadMe.txt)" ] || fail "ReadMe.txt has lines without CR"
+for heading in 【時間の書き方】 'Time texts'; do grep -q "^$heading" ReadMe.txt || fail "ReadMe.txt has no $heading"; done
 [ "$failed" = 0 ] && echo "package check passed" || echo "package check FAILED"
 exit "$failed"
