@@ -14,8 +14,8 @@ const int HISTORY_NAME_UNITS = 11;    // 10 units and the terminator: 22 bytes i
 const int MAX_NAME_LENGTH = 10;
 const int TIME_TEXT_UNITS = 256;      // a time text of at most 255 units and its terminator
 const int TIME_TEXT_BUFFER_UNITS = 32;
-const int ROW_TEXT_UNITS = 16;
-const int TIP_TEXT_UNITS = 64;        // a tooltip: a name, a line feed and what the time means        // the longest row text, "*234:05:06" or a name, and room to spare
+const int ROW_TEXT_UNITS = 16;        // the longest row text, "*234:05:06" or a name, and room to spare
+const int TIP_TEXT_UNITS = 64;        // a tooltip: a name, a line feed and what the time means
 
 struct TimerRecord {
     uint64_t Preset;       // the value the user set: duration, or ms since local midnight
