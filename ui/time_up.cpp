@@ -75,6 +75,14 @@ static int KeepTickRunning(WindowHandle mainWindow)
 int TimersChanged(WindowHandle mainWindow)
 {
     BuildTimerRows(mainWindow);
+    // An expired row shows its label; a live one is written by the next tick.
+    for (int row = 0; row < App.Timers.Count && row < MAX_TIMERS; ++row) {
+        if (App.Timers.Records[row].Remaining != 0)
+            continue;
+        char16_t label[MAX_NAME_LENGTH + 1];
+        CopyTimerLabel(&App.Timers.Records[row], label);
+        ShowRowText(mainWindow, row, label);
+    }
     JournalTimers();
     return KeepTickRunning(mainWindow);
 }

@@ -4,8 +4,6 @@
 #include "app_state.h"
 #include "resource.h"
 #include "row_geometry.h"
-#include "tick.h"
-#include "time_up.h"
 
 static const wchar_t PAUSE_TEXT[] = L"\x25A0";    // ■ running
 static const wchar_t RESUME_TEXT[] = L"\xFF1E";   // ＞ paused
@@ -58,13 +56,6 @@ static void BuildRow(HWND window, int row)
         CreateChild(window, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE, ID_ROW_TIME + row);
         App.ShownRowText[row][0] = 0;
     }
-    // An expired row shows its label; a live one is written by the next tick.
-    if (record.Remaining == 0) {
-        char16_t label[MAX_NAME_LENGTH + 1];
-        CopyTimerLabel(&record, label);
-        ShowRowText(window, row, label);
-    }
-
     const wchar_t* pauseText = PauseButtonText(record.Suspended);
     HWND pause = GetDlgItem(window, ID_ROW_PAUSE + row);
     if (pause)
