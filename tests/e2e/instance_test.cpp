@@ -148,6 +148,12 @@ TEST_F(HandOver, AKillLosesNoTimerWhileRemembering) {
     EXPECT_TRUE(app.WaitText(ID_ROW_TIME, L" 0:09:", true));
     EXPECT_EQ(kPaused, app.Text(ID_ROW_PAUSE + 1));
     EXPECT_TRUE(app.WaitText(ID_ROW_TIME + 1, paused));
+    for (bool on : {false, true}) {  // switched off in the settings, the journal goes; on, it comes back
+      HWND dlg = app.Open(ID_SETTINGS, kSettings);
+      Send(GetDlgItem(dlg, IDC_REMEMBER), BM_SETCHECK, on);
+      ASSERT_TRUE(app.Close(dlg, IDOK));
+      EXPECT_EQ(on ? 2u : 0u, ReadRecords().size());
+    }
     EXPECT_TRUE(app.Quit());
     EXPECT_TRUE(ReadRecords().empty()) << "a close discards them";
   }
