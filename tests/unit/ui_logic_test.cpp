@@ -3,6 +3,7 @@
 #include <climits>
 #include <gtest/gtest.h>
 #include "fakes.h"
+#include "hotkey_modifiers.h"
 #include "request_split.h"
 #include "resource.h"
 #include "timer_table.h"
@@ -67,6 +68,19 @@ TEST(UiLogic, TheWholeCaptionIsInReach) {
         const WindowPosition reach = CaptionInReach(c.Place, c.Width, 30, monitors, c.Monitors);
         EXPECT_EQ(c.Reach.X, reach.X) << &c - cases;
         EXPECT_EQ(c.Reach.Y, reach.Y) << &c - cases;
+    }
+}
+
+// The hot-key control's flags (1 Shift, 2 Ctrl, 4 Alt, 8 extended) become RegisterHotKey's
+// modifiers (4 Shift, 2 Control, 1 Alt); the key is the low byte.
+TEST(UiLogic, HotKeyModifiers) {
+    const struct { uint16_t HotKey; uint32_t Modifiers, Key; } cases[] = {
+        {0x0154, 0x4, 0x54}, {0x0254, 0x2, 0x54}, {0x0454, 0x1, 0x54}, {0x0727, 0x7, 0x27},
+        {0x0A27, 0x2, 0x27}, {0xF077, 0x0, 0x77}, {0x0000, 0x0, 0x00},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.Modifiers, HotKeyModifiers(c.HotKey)) << std::hex << c.HotKey;
+        EXPECT_EQ(c.Key, HotKeyVirtualKey(c.HotKey)) << std::hex << c.HotKey;
     }
 }
 
