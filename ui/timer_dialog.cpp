@@ -1,5 +1,6 @@
 // The timer dialog, in add mode (a new timer) and in edit mode (the row's time and name
-// filled in; OK restarts that timer). The time field has no input method while it is open.
+// filled in; OK restarts that timer). The time field has no input method while it is open, and
+// a tooltip with the forms of a time text.
 #include "ui.h"
 #include <imm.h>
 #include "app_state.h"
@@ -7,6 +8,36 @@
 #include "resource.h"
 #include "time_text.h"
 #include "timer_table.h"
+#include "tooltip_text.h"
+
+// A tooltip on the time field and on its label with the forms of a time text. Owned by the
+// dialog, it goes when the dialog goes.
+static void AddTimeFieldHint(HWND dialog)
+{
+    HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                               static_cast<HINSTANCE>(App.Instance), nullptr);
+    HWND field = GetDlgItem(dialog, IDC_TIME);
+    if (!tip || !field)
+        return;
+    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);   // one form a line
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(field);
+    tool.lpszText = const_cast<wchar_t*>(AsWide(TIME_FIELD_HINT));
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // The label "時間:" comes just before the field. A static lets the mouse through to the
+    // dialog, so its tool is its rectangle of the dialog.
+    HWND label = GetWindow(field, GW_HWNDPREV);
+    if (!label || !GetWindowRect(label, &tool.rect))
+        return;
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&tool.rect), 2);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = IDC_TIME;
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
 
 static void InitTimerDialog(HWND dialog)
 {
@@ -16,6 +47,7 @@ static void InitTimerDialog(HWND dialog)
         SendDlgItemMessageW(dialog, IDC_NAME, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(App.History.Entries[i])));
     // Digits and A, P, M are typed straight into the time field, without the input method.
     App.TimeFieldImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), nullptr);
+    AddTimeFieldHint(dialog);
 }
 
 // Reads both fields; 0 when the time field is empty.

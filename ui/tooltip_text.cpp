@@ -12,6 +12,9 @@ struct ButtonTip {
     const char16_t* Text;
 };
 
+const char16_t TIME_FIELD_HINT[] = u"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\n"
+                                   u"P5:30 → 午後5時30分 (A は午前)\n5(お茶) → 名前つき";
+
 static const ButtonTip BOTTOM_TIPS[] = {
     {ID_ADD, u"タイマー追加 (A)"},
     {ID_MUTE, u"無言：時間切れを知らせない (M)"},
