@@ -1,6 +1,7 @@
 // One tooltip control with a tool for every button and time display of the main window,
 // kept in step with the rows. The texts are asked for when a tip shows (TTN_GETDISPINFOW),
-// so a row's tip tells the time left at that moment.
+// so a row's tip tells the time left at that moment, and again whenever the row's text changes
+// while its tip shows.
 #include "ui.h"
 #include <commctrl.h>
 #include "app_state.h"
@@ -75,4 +76,22 @@ void OnToolTipText(NMTTDISPINFOW* info)
                                                  : static_cast<int>(info->hdr.idFrom);
     ToolTipText(id, App.ToolTipBuffer);
     info->lpszText = AsWide(App.ToolTipBuffer);
+}
+
+void RefreshToolTip(int id)
+{
+    // Nothing to do, and no message sent, while no tip shows.
+    if (!ToolTip() || !IsWindowVisible(ToolTip()))
+        return;
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    if (!SendMessageW(ToolTip(), TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
+        return;
+    const int shown = (tool.uFlags & TTF_IDISHWND) ? GetDlgCtrlID(reinterpret_cast<HWND>(tool.uId))
+                                                   : static_cast<int>(tool.uId);
+    if (shown != id)
+        return;
+    // The control asks for its text again and redraws the tip where it is.
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(ToolTip(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }

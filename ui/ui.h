@@ -25,6 +25,8 @@ void AddToolTip(HWND window, HWND control, int id);
 void RemoveToolTip(HWND window, HWND control, int id);
 void PlaceToolTip(HWND window, int id, const RECT& rect);
 void OnToolTipText(NMTTDISPINFOW* info);
+// The tip on show, if it is the control id's, takes its text again.
+void RefreshToolTip(int id);
 
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

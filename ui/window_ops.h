@@ -11,6 +11,8 @@ enum ForegroundOwner {
     FOREGROUND_POPUP        // a dialog or box owned by the main window
 };
 
+// Sets row's time display to text; a tip open on that display follows (the time left, or
+// 時間切れ).
 void WindowSetRowText(WindowHandle mainWindow, int row, const char16_t* text);
 int WindowForegroundOwner(WindowHandle mainWindow);
 // Makes the window's last active popup (or the window) the foreground window.

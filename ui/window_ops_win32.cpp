@@ -9,6 +9,7 @@ static HWND AsWindow(WindowHandle window) { return static_cast<HWND>(window); }
 void WindowSetRowText(WindowHandle mainWindow, int row, const char16_t* text)
 {
     SetDlgItemTextW(AsWindow(mainWindow), ID_ROW_TIME + row, AsWide(text));
+    RefreshToolTip(ID_ROW_TIME + row);
 }
 
 int WindowForegroundOwner(WindowHandle mainWindow)
