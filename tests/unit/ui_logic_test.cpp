@@ -1,7 +1,8 @@
 // The window-free parts of the user interface: requests by text, the saved window
-// position across workspace and screen coordinates, and the tooltips.
+// position across workspace and screen coordinates, the tooltips and what screen readers say.
 #include <climits>
 #include <gtest/gtest.h>
+#include "accessible_name.h"
 #include "fakes.h"
 #include "hotkey_modifiers.h"
 #include "request_split.h"
@@ -117,6 +118,39 @@ TEST(UiLogic, ToolTipTexts) {
     char16_t tip[TIP_TEXT_UNITS];
     ToolTipText(ID_ROW_TIME + 1, tip);
     EXPECT_EQ(std::u16string(), tip);
+}
+
+// A screen reader says what a glyph or a cut time display cannot, and the key; word buttons keep their text.
+TEST(UiLogic, AccessibleNamesAndKeys) {
+    ResetFakes();
+    AddTimer(u"1", u"egg");
+    AddTimer(u"0:0:30", nullptr);
+    AddTimer(u"5", u"tea");
+    App.Timers.Records[0].Remaining = 0;
+    App.Timers.Records[1].Suspended = 1;
+    for (int i = 3; i < 10; ++i)
+        AddTimer(u"1", nullptr);
+    const struct { int Id; std::u16string Name, Key; } cases[] = {
+        {ID_ROW_PAUSE + 0, u"タイマー1 一時停止", u"1"}, {ID_ROW_PAUSE + 1, u"タイマー2 再開", u"2"},
+        {ID_ROW_EDIT + 9, u"タイマー0 修正", u"Ctrl+0"},   {ID_ROW_DELETE + 2, u"タイマー3 削除", u"Alt+3"},
+        {ID_ROW_TIME + 0, u"egg 時間切れ", u""},           {ID_ROW_TIME + 1, u"残り 0:00:30", u""},
+        {ID_ROW_TIME + 2, u"tea 残り 0:05:00", u""},       {ID_SETTINGS, u"設定", u"O"},
+        {ID_ADD, u"", u"A"},   {ID_MUTE, u"", u"M"},   {ID_TOPMOST, u"", u"T"},   {ID_SUSPEND_ALL, u"", u"S"},
+        {ID_ROW_LABEL + 0, u"", u""},
+    };
+    for (const auto& c : cases) {
+        char16_t name[TIP_TEXT_UNITS], key[ACCESSIBLE_KEY_UNITS];
+        AccessibleName(c.Id, name);
+        AccessibleShortcut(c.Id, key);
+        EXPECT_EQ(c.Name, name) << std::hex << c.Id;
+        EXPECT_EQ(c.Key, key) << std::hex << c.Id;
+    }
+    App.Timers.Count = 1;   // the rows that went have no name of ours
+    char16_t name[TIP_TEXT_UNITS], key[ACCESSIBLE_KEY_UNITS];
+    AccessibleName(ID_ROW_PAUSE + 1, name);
+    AccessibleShortcut(ID_ROW_DELETE + 1, key);
+    EXPECT_EQ(std::u16string(), name);
+    EXPECT_EQ(std::u16string(), key);
 }
 
 }  // namespace
