@@ -24,6 +24,7 @@ static HWND CreateChild(HWND window, const wchar_t* className, const wchar_t* te
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    static_cast<HINSTANCE>(App.Instance), nullptr);
     AddToolTip(window, control, id);
+    MakeAccessible(control);
     return control;
 }
 

@@ -28,6 +28,12 @@ void OnToolTipText(NMTTDISPINFOW* info);
 // The tip on show, if it is the control id's, takes its text again.
 void RefreshToolTip(int id);
 
+// accessibility_win32.cpp: names for screen readers, with COM from the start to the end
+void StartAccessibility();
+void EndAccessibility();
+// The control answers a screen reader with the name and key of ui/accessible_name.h.
+void MakeAccessible(HWND control);
+
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

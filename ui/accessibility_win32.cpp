@@ -1,0 +1,227 @@
+// Names for screen readers. A control of the main window answers WM_GETOBJECT with the
+// standard accessible object of the system, wrapped so that the name and keyboard shortcut of
+// ui/accessible_name.h are reported instead; everything else is the standard object's.
+#include "ui.h"
+#include <ole2.h>
+#include <oleacc.h>
+#include "accessible_name.h"
+#include "app_state.h"
+
+// A wrapper answers for one control while a client holds it. The wrappers are a fixed set: a
+// slot is free again when its last reference goes. All calls come on the window's thread (the
+// program's single-threaded apartment), so the counts need no locking.
+const int ACCESSIBLE_SLOTS = 64;
+
+static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
+
+static HRESULT Answer(const char16_t* text, BSTR* out)
+{
+    *out = SysAllocString(AsWide(text));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+struct AccessibleControl : IAccessible {
+    ULONG References;
+    HWND Control;
+    IAccessible* Standard;
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (!IsEqualIID(id, __uuidof(IUnknown)) && !IsEqualIID(id, __uuidof(IDispatch)) &&
+            !IsEqualIID(id, __uuidof(IAccessible)))
+            return E_NOINTERFACE;
+        *object = static_cast<IAccessible*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++References; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        if (References > 0 && --References == 0) {
+            Standard->Release();
+            Standard = nullptr;
+            Control = nullptr;
+        }
+        return References;
+    }
+
+    // IDispatch
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return Standard->GetTypeInfoCount(count); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override
+    {
+        return Standard->GetTypeInfo(index, locale, info);
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID id, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override
+    {
+        return Standard->GetIDsOfNames(id, names, count, locale, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID id, LCID locale, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argument) override
+    {
+        return Standard->Invoke(member, id, locale, flags, parameters, result, exception, argument);
+    }
+
+    // IAccessible: the name and the shortcut are ours where we have them.
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
+    {
+        char16_t text[TIP_TEXT_UNITS];
+        AccessibleName(GetDlgCtrlID(Control), text);
+        if (name && IsSelf(child) && text[0] != 0)
+            return Answer(text, name);
+        return Standard->get_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override
+    {
+        char16_t key[ACCESSIBLE_KEY_UNITS];
+        AccessibleShortcut(GetDlgCtrlID(Control), key);
+        if (shortcut && IsSelf(child) && key[0] != 0)
+            return Answer(key, shortcut);
+        return Standard->get_accKeyboardShortcut(child, shortcut);
+    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return Standard->get_accParent(parent); }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override { return Standard->get_accChildCount(count); }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override
+    {
+        return Standard->get_accChild(child, object);
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override
+    {
+        return Standard->get_accValue(child, value);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override
+    {
+        return Standard->get_accDescription(child, text);
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
+    {
+        return Standard->get_accRole(child, role);
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
+    {
+        return Standard->get_accState(child, state);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override
+    {
+        return Standard->get_accHelp(child, help);
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override
+    {
+        return Standard->get_accHelpTopic(file, child, topic);
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override { return Standard->get_accFocus(child); }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override
+    {
+        return Standard->get_accSelection(children);
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
+    {
+        return Standard->get_accDefaultAction(child, action);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override
+    {
+        return Standard->accSelect(flags, child);
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override
+    {
+        return Standard->accLocation(left, top, width, height, child);
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override
+    {
+        return Standard->accNavigate(direction, start, end);
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override
+    {
+        return Standard->accHitTest(x, y, child);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { return Standard->accDoDefaultAction(child); }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override
+    {
+        return Standard->put_accName(child, name);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override
+    {
+        return Standard->put_accValue(child, value);
+    }
+};
+
+static AccessibleControl Wrappers[ACCESSIBLE_SLOTS];
+
+// The wrapper a client already holds for control, else a free one around a new standard
+// object; null when none can be had.
+static AccessibleControl* WrapperFor(HWND control)
+{
+    AccessibleControl* free = nullptr;
+    for (AccessibleControl& wrapper : Wrappers) {
+        if (wrapper.References > 0 && wrapper.Control == control) {
+            wrapper.AddRef();
+            return &wrapper;
+        }
+        if (wrapper.References == 0 && !free)
+            free = &wrapper;
+    }
+    void* standard = nullptr;
+    if (!free || FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), &standard)))
+        return nullptr;
+    free->Standard = static_cast<IAccessible*>(standard);
+    free->Control = control;
+    free->References = 1;
+    return free;
+}
+
+// WM_GETOBJECT for the control's client area: the wrapper, when the control has a name or a key
+// of ours; 0 (the system's own answer) otherwise.
+static LRESULT AnswerGetObject(HWND control, WPARAM flags)
+{
+    char16_t name[TIP_TEXT_UNITS];
+    char16_t key[ACCESSIBLE_KEY_UNITS];
+    const int id = GetDlgCtrlID(control);
+    AccessibleName(id, name);
+    AccessibleShortcut(id, key);
+    if (name[0] == 0 && key[0] == 0)
+        return 0;
+    AccessibleControl* wrapper = WrapperFor(control);
+    if (!wrapper)
+        return 0;
+    // LresultFromObject takes a reference of its own for the client.
+    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(wrapper));
+    wrapper->Release();
+    return answer > 0 ? answer : 0;
+}
+
+static LRESULT CALLBACK AccessibleControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR)
+{
+    if (message == WM_GETOBJECT && App.AccessibilityReady &&
+        static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+        const LRESULT answer = AnswerGetObject(control, wParam);
+        if (answer)
+            return answer;
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, AccessibleControlProc, 0);
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void StartAccessibility()
+{
+    // Without COM the controls answer as the system makes them, without our names.
+    App.AccessibilityReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ? 1 : 0;
+}
+
+void EndAccessibility()
+{
+    // Clients still holding a wrapper are cut off here; their references go with them.
+    if (App.AccessibilityReady)
+        CoUninitialize();
+    App.AccessibilityReady = 0;
+}
+
+void MakeAccessible(HWND control)
+{
+    if (control)
+        SetWindowSubclass(control, AccessibleControlProc, 0, 0);
+}
