@@ -3,6 +3,8 @@
 #pragma once
 #include "win32_test_support.h"  // windows.h first
 
+#include <oleacc.h>
+
 #include <functional>
 
 #include "resource.h"
@@ -36,6 +38,24 @@ inline std::vector<std::wstring> NextTexts(HWND control, int n) {  // the next n
   std::vector<std::wstring> seen{Text(control)};
   while (int(seen.size()) <= n && WaitFor([&] { return Text(control) != seen.back(); })) seen.push_back(Text(control));
   return {seen.begin() + 1, seen.end()};
+}
+
+// What a screen reader hears for a control: its accessible name, "/", its keyboard shortcut.
+inline std::wstring Said(HWND control) {
+  static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* object = nullptr;
+  BSTR name = nullptr, key = nullptr;
+  VARIANT self{};
+  self.vt = VT_I4;  // CHILDID_SELF
+  if (FAILED(com) || FAILED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), (void**)&object)))
+    return L"no accessible object";
+  object->get_accName(self, &name);
+  object->get_accKeyboardShortcut(self, &key);
+  object->Release();
+  const std::wstring said = std::wstring(name ? name : L"") + L"/" + (key ? key : L"");
+  SysFreeString(name);
+  SysFreeString(key);
+  return said;
 }
 
 // Runs a Unix program; Wine cannot wait for one, so it is done once it has made `file`.

@@ -1,5 +1,5 @@
 // The main window and its rows: geometry, top-most and place kept between runs, the timer dialog in both
-// modes with its recent names, pause and resume, keys for rows that do not exist, and the tooltips.
+// modes with its recent names, pause and resume, keys for rows that do not exist, tooltips, screen readers.
 #include <regex>
 
 #include "driver.h"
@@ -100,15 +100,18 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   EXPECT_TRUE(ReadValue(L"History1").Sz() == std::wstring(L"茶\0", 2) && !ReadValue(L"History3").exists);
 }
 
-// A clock timer cannot be paused; keys for rows that do not exist change nothing.
+// A clock timer cannot be paused; keys for rows that do not exist change nothing. A screen reader hears what
+// the pause button does next.
 TEST_F(Window, PausesAndResumesByKeyAndButton) {
   App app;
   ASSERT_TRUE(app.Start({L"0:1:0", L"PM5:30", L"0:5"}) && app.WaitRows(3) && app.WaitText(ID_ROW_TIME, L" 0:0", true));
+  EXPECT_EQ(L"タイマー1 一時停止/1", Said(app.Control(ID_ROW_PAUSE)));
   for (auto [key, mark] : {std::make_pair(L"1", kPaused), {L"1", kRunning}, {L"KP_1", kPaused}, {L"", kRunning}}) {
     *key ? app.Key(key) : app.Command(ID_ROW_PAUSE);   // "": the button
     const std::wstring shown = app.Text(ID_ROW_TIME);  // row 1 stands still while row 3 counts two seconds
     ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, mark) && NextTexts(app.Control(ID_ROW_TIME + 2), 2).size() == 2) << key;
     EXPECT_EQ(mark == kPaused, app.Text(ID_ROW_TIME) == shown) << key;
+    EXPECT_EQ(mark == kPaused ? L"タイマー1 再開/1" : L"タイマー1 一時停止/1", Said(app.Control(ID_ROW_PAUSE))) << key;
   }
   app.Key(L"2"), app.Key(L"0"), app.Key(L"ctrl+5"), app.Key(L"alt+5"), app.Key(L"1");  // rows 2, 10, 5 and 1
   ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "keys are handled in order: once 1 pauses row 1, all are done";
@@ -116,30 +119,49 @@ TEST_F(Window, PausesAndResumesByKeyAndButton) {
               app.Text(ID_ROW_TIME + 1) == L"PM 5:30:00" && app.Rows() == 3 && !app.Dialogs(nullptr));
 }
 
-// Resting the mouse on a control shows its tip: a row's whole name (cut in the row) and its time left, a
-// button's key. The tools go with the rows they belong to.
-TEST_F(Window, TooltipsShowTheWholeNameAndTheKeys) {
+// Resting the mouse on a control shows its tip: a row's whole name (cut in the row) and its time left, which
+// follows the row while the tip shows, a button's key; the timer dialog's time field and its label show the
+// forms of a time text. The tools go with the rows they belong to. A screen reader hears the same.
+TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   App app;
   HWND tip = nullptr;
-  auto hover = [&](int id, const std::wstring& prefix) {
+  auto move = [&](HWND control) {
     RECT r{};  // X coordinates on the desktop are the Windows screen coordinates
-    GetWindowRect(app.Control(id), &r);
+    GetWindowRect(control, &r);
     EXPECT_TRUE(Xdotool(L"mousemove " + std::to_wstring((r.left + r.right) / 2) + L" " +
                         std::to_wstring((r.top + r.bottom) / 2) + L" mousemove_relative 1 0"));
-    return WaitFor([&] {
-      for (HWND w : Shown(app.pi.dwProcessId, L"tooltips_class32"))
-        if (Text(w).rfind(prefix, 0) == 0) return (tip = w) != nullptr;
-      return false;
-    });
   };
-  ASSERT_TRUE(app.Start({L"5(洗濯機の脱水を始める)", L"1", L"2"}) && app.WaitRows(3));
-  EXPECT_TRUE(hover(ID_ROW_TIME, L"洗濯機の脱水を始める\n残り 0:0"));
+  auto shows = [&](const std::wstring& prefix) {  // a tip of the program shows, its text beginning so
+    for (HWND w : Shown(app.pi.dwProcessId, L"tooltips_class32"))
+      if (Text(w).rfind(prefix, 0) == 0) return (tip = w) != nullptr;
+    return false;
+  };
+  auto hover = [&](HWND control, const std::wstring& prefix) {
+    move(control);
+    return WaitFor([&] { return shows(prefix); });
+  };
+  const std::wstring name = L"洗濯機の脱水を始める", hint = L"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\n";
+  ASSERT_TRUE(app.Start({L"5(" + name + L")", L"1", L"2"}) && app.WaitRows(3));
+  ASSERT_TRUE(hover(app.Control(ID_ROW_TIME), name + L"\n残り 0:0"));
   Shot(app.main, nullptr, "tooltip_row");
-  EXPECT_TRUE(hover(ID_ADD, L"タイマー追加 (A)"));
-  EXPECT_TRUE(hover(ID_ROW_EDIT + 2, L"修正 (Ctrl+3)"));
+  const std::wstring first = Text(tip);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(tip) && Text(tip) != first && shows(name + L"\n残り 0:0"); }))
+      << "the open tip follows the row";
+  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(name + L" 残り 0:0\\d:\\d\\d/")));
+  for (auto [id, said] : {std::make_pair(ID_ROW_EDIT + 1, L"タイマー2 修正/Ctrl+2"), {ID_ROW_DELETE + 2, L"タイマー3 削除/Alt+3"},
+                          {ID_SETTINGS, L"設定/O"}, {ID_ADD, L"追加/A"}})
+    EXPECT_EQ(said, Said(app.Control(id))) << std::hex << id;
+  EXPECT_TRUE(hover(app.Control(ID_ADD), L"タイマー追加 (A)"));
+  EXPECT_TRUE(hover(app.Control(ID_ROW_EDIT + 2), L"修正 (Ctrl+3)"));
   ASSERT_TRUE(tip);
   EXPECT_EQ(5 + 3 * 4, Send(tip, TTM_GETTOOLCOUNT));
   for (int row : {2, 1}) ASSERT_TRUE(app.Close(app.Open(ID_ROW_DELETE + row, kDelete), IDOK));
   ASSERT_TRUE(app.WaitRows(1));
   EXPECT_EQ(5 + 1 * 4, Send(tip, TTM_GETTOOLCOUNT)) << "no tool is left for the rows that went";
+  HWND dlg = app.Open(ID_ADD, kAdd), field = GetDlgItem(dlg, IDC_TIME);
+  EXPECT_TRUE(hover(field, hint));
+  move(GetDlgItem(dlg, IDOK));
+  EXPECT_TRUE(WaitFor([&] { return !shows(hint); })) << "the hint goes with the mouse";
+  EXPECT_TRUE(hover(GetWindow(field, GW_HWNDPREV), hint)) << "and comes back on the label";
+  EXPECT_TRUE(app.Close(dlg, IDCANCEL));
 }
