@@ -13,7 +13,7 @@ struct ButtonTip {
 };
 
 const char16_t TIME_FIELD_HINT[] = u"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\n"
-                                   u"P5:30 → 午後5時30分 (A は午前)\n5(お茶) → 名前つき";
+                                   u"P5:30 → 午後5時30分 (A は午前)\n5(お茶) → 名前つき (コマンドライン)";
 
 static const ButtonTip BOTTOM_TIPS[] = {
     {ID_ADD, u"タイマー追加 (A)"},
