@@ -1,5 +1,5 @@
 // Fuzz target: the settings key holding anything an older run, another program or a hand edit
-// may leave there. What loads must be sane, and saving it and loading again gives it back.
+// may leave there. What loads must be sane, and the timers saved and loaded again come back the same.
 // Input: 8 bytes of local clock (FILETIME), then values, each a byte choosing its name, a type
 // byte, a size byte and that many bytes of data.
 #include <cstring>
@@ -39,8 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(Terminated(App.Timers.Records[i].Name, MAX_NAME_LENGTH + 1));
 
     TimerTable loaded = App.Timers;
-    Texts history = HistoryNames();
-    SaveSettings();
     SaveTimers();
     std::memset(&App.Timers, 0, sizeof App.Timers);
     LoadSettings();
@@ -48,7 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static_assert(sizeof(TimerRecord) == 48, "no padding: the same bytes are the same fields");
     for (int i = 0; i < App.Timers.Count; ++i)
         Check(std::memcmp(&App.Timers.Records[i], &loaded.Records[i], sizeof(TimerRecord)) == 0);
-    Check(HistoryNames() == history);
     Check(Fake.OpenKeys == 0);
     return 0;
 }
