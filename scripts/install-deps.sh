@@ -10,6 +10,7 @@ PACKAGES=(
   wine64 fonts-wine xvfb xdotool imagemagick x11-utils
   fonts-ipafont-gothic icoutils
   libgtest-dev googletest cmake g++ make python3
+  clang libclang-rt-14-dev
   locales
 )
 

@@ -6,6 +6,7 @@
 #   4. Wine session (Xvfb, fresh prefix, one wineserver), then the Wine tests through ctest
 #   5. screenshots at 96, 120 and 144 DPI (scripts/dpi-shots.sh, build/screenshots/dpi-N)
 #   6. the Windows download built twice in two folders: the same bytes (tests/package_repro.sh)
+#   7. the fuzz targets, built by clang with libFuzzer, 15 s each on their corpus (build/fuzz)
 # Every stage runs even when an earlier one failed (a failed build skips its own tests);
 # the exit code is non-zero if any stage failed. The Wine session is always cleaned up.
 set -uo pipefail
@@ -91,6 +92,11 @@ fi
 
 # 6. The download: two builds in two folders give the same Korvalinde.exe and zip.
 stage "package reproducible" bash tests/package_repro.sh
+
+# 7. The fuzz targets (tests/fuzz); the g++ builds above only replay their corpus.
+if command -v clang++ >/dev/null && stage "fuzz build" configure_and_build build/fuzz -DCMAKE_CXX_COMPILER=clang++ -- --target fuzz; then
+  stage "fuzz" run_ctest build/fuzz -L fuzz
+fi
 
 echo
 echo "==== summary"
