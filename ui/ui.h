@@ -25,6 +25,8 @@ void AddToolTip(HWND window, HWND control, int id);
 void RemoveToolTip(HWND window, HWND control, int id);
 void PlaceToolTip(HWND window, int id, const RECT& rect);
 void OnToolTipText(NMTTDISPINFOW* info);
+// Passes a mouse message of the main window or one of its controls to the tips (TTM_RELAYEVENT).
+void RelayToolTipMouse(const MSG* message);
 
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
