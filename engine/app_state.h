@@ -69,6 +69,7 @@ struct AppState {
     uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
     int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
     char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows
+    WindowHandle RowTimeDisplay[MAX_TIMERS];        // each row's time display; null without the row
     ImeContext SavedImeContext;                     // the main window's own input context
     ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
     int32_t EditIndex;

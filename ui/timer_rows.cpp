@@ -53,10 +53,14 @@ static void BuildRow(HWND window, int row)
     else
         CreateChild(window, L"STATIC", label, CHILD_STYLE, 0, ID_ROW_LABEL + row);
 
-    if (!GetDlgItem(window, ID_ROW_TIME + row)) {
-        CreateChild(window, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE, ID_ROW_TIME + row);
+    HWND time = GetDlgItem(window, ID_ROW_TIME + row);
+    if (!time) {
+        time = CreateChild(window, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE, ID_ROW_TIME + row);
         App.ShownRowText[row][0] = 0;
     }
+    // The tick writes to it by this handle, not by looking the control up each time.
+    App.RowTimeDisplay[row] = time;
+
     const wchar_t* pauseText = PauseButtonText(record.Suspended);
     HWND pause = GetDlgItem(window, ID_ROW_PAUSE + row);
     if (pause)
@@ -85,6 +89,7 @@ void BuildTimerRows(WindowHandle handle)
             }
         }
         App.ShownRowText[row][0] = 0;
+        App.RowTimeDisplay[row] = nullptr;
     }
 
     HWND add = EnsureChild(window, ID_ADD, L"BUTTON", L"追加", BUTTON_STYLE);

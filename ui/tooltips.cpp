@@ -19,7 +19,7 @@ static TOOLINFOW ToolFor(HWND window, HWND control, int id)
     TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
     tool.hwnd = window;
-    tool.uFlags = TTF_SUBCLASS | (IsTimeDisplay(id) ? 0 : TTF_IDISHWND);
+    tool.uFlags = IsTimeDisplay(id) ? 0 : TTF_IDISHWND;   // no TTF_SUBCLASS: see RelayToolTipMouse
     tool.uId = IsTimeDisplay(id) ? static_cast<UINT_PTR>(id) : reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     return tool;
@@ -94,4 +94,28 @@ void RefreshToolTip(int id)
     // The control asks for its text again and redraws the tip where it is.
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(ToolTip(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The tip learns where the mouse is from the message loop. A tooltip that subclasses the main
+// window instead finds its data (GetProp) on every message the window gets, each tick and each
+// row repaint among them, and under Wine each of those is a round trip to the server. A mouse
+// message over a time display comes to the main window (a static lets the mouse through) in its
+// coordinates, which its rectangle tool is in; one over a button comes to the button, its tool.
+void RelayToolTipMouse(const MSG* message)
+{
+    switch (message->message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        break;
+    default:
+        return;
+    }
+    HWND main = static_cast<HWND>(App.MainWindow);
+    if (ToolTip() && (message->hwnd == main || GetParent(message->hwnd) == main))
+        SendMessageW(ToolTip(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(message));
 }

@@ -27,6 +27,8 @@ void PlaceToolTip(HWND window, int id, const RECT& rect);
 void OnToolTipText(NMTTDISPINFOW* info);
 // The tip on show, if it is the control id's, takes its text again.
 void RefreshToolTip(int id);
+// Passes a mouse message of the main window or one of its controls to the tips (TTM_RELAYEVENT).
+void RelayToolTipMouse(const MSG* message);
 
 // accessibility_win32.cpp: names for screen readers, with COM from the start to the end
 void StartAccessibility();

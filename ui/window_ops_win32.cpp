@@ -6,9 +6,9 @@
 
 static HWND AsWindow(WindowHandle window) { return static_cast<HWND>(window); }
 
-void WindowSetRowText(WindowHandle mainWindow, int row, const char16_t* text)
+void WindowSetRowText(WindowHandle, int row, const char16_t* text)
 {
-    SetDlgItemTextW(AsWindow(mainWindow), ID_ROW_TIME + row, AsWide(text));
+    SetWindowTextW(AsWindow(App.RowTimeDisplay[row]), AsWide(text));
     RefreshToolTip(ID_ROW_TIME + row);
 }
 
