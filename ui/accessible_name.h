@@ -1,7 +1,7 @@
 // What a screen reader says for the main window's controls whose own text says too little: a
 // glyph on a button, a time display cut short. And every button's key.
 #pragma once
-#include "app_state.h"
+#include "window_state.h"
 
 const int ACCESSIBLE_KEY_UNITS = 8;   // "Ctrl+0" and the terminator
 

@@ -89,7 +89,7 @@ static int InitInstance(HINSTANCE instance)
     controls.dwICC = ICC_HOTKEY_CLASS | ICC_BAR_CLASSES;
     InitCommonControlsEx(&controls);
 
-    App.Instance = instance;
+    Ui.Instance = instance;
     LoadSettings();
     return 1;
 }

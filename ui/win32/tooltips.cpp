@@ -8,7 +8,7 @@
 #include "resource.h"
 #include "tooltip_text.h"
 
-static HWND ToolTip() { return static_cast<HWND>(App.ToolTip); }
+static HWND ToolTip() { return static_cast<HWND>(Ui.ToolTip); }
 
 // A static control lets the mouse through to the window below it, so a time display's tool
 // is a rectangle of the main window; a button's tool is the button itself.
@@ -30,9 +30,9 @@ void CreateToolTips()
     // Owned by no window: a tooltip makes itself top-most, and under Wine a top-most popup owned
     // by the main window keeps the main window from being made top-most itself. The tip still
     // comes to the top whenever it shows; the main window destroys it when it ends.
-    App.ToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    Ui.ToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  static_cast<HINSTANCE>(App.Instance), nullptr);
+                                  static_cast<HINSTANCE>(Ui.Instance), nullptr);
     // A width makes the tip break lines at "\n": the name above, the time below.
     if (ToolTip())
         SendMessageW(ToolTip(), TTM_SETMAXTIPWIDTH, 0, 400);
@@ -42,7 +42,7 @@ void DestroyToolTips()
 {
     if (ToolTip())
         DestroyWindow(ToolTip());
-    App.ToolTip = nullptr;
+    Ui.ToolTip = nullptr;
 }
 
 void AddToolTip(HWND window, HWND control, int id)
@@ -74,8 +74,8 @@ void OnToolTipText(NMTTDISPINFOW* info)
 {
     const int id = (info->uFlags & TTF_IDISHWND) ? GetDlgCtrlID(reinterpret_cast<HWND>(info->hdr.idFrom))
                                                  : static_cast<int>(info->hdr.idFrom);
-    ToolTipText(id, App.ToolTipBuffer);
-    info->lpszText = AsWide(App.ToolTipBuffer);
+    ToolTipText(id, Ui.ToolTipBuffer);
+    info->lpszText = AsWide(Ui.ToolTipBuffer);
 }
 
 void RefreshToolTip(int id)
@@ -115,7 +115,7 @@ void RelayToolTipMouse(const MSG* message)
     default:
         return;
     }
-    HWND main = static_cast<HWND>(App.MainWindow);
+    HWND main = static_cast<HWND>(Ui.MainWindow);
     if (ToolTip() && (message->hwnd == main || GetParent(message->hwnd) == main))
         SendMessageW(ToolTip(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(message));
 }
