@@ -1,10 +1,10 @@
 // Names for screen readers. A control of the main window answers WM_GETOBJECT with the
 // standard accessible object of the system, wrapped so that the name and keyboard shortcut of
-// ui/accessible_name.h are reported instead; everything else is the standard object's.
+// ui/control_texts.h are reported instead; everything else is the standard object's.
 #include "ui.h"
 #include <ole2.h>
 #include <oleacc.h>
-#include "accessible_name.h"
+#include "control_texts.h"
 #include "app_state.h"
 
 // A wrapper answers for one control while a client holds it. The wrappers are a fixed set: a

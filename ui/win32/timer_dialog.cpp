@@ -8,7 +8,7 @@
 #include "resource.h"
 #include "time_text.h"
 #include "timer_table.h"
-#include "tooltip_text.h"
+#include "control_texts.h"
 
 // A tooltip on the time field and on its label with the forms of a time text. Owned by the
 // dialog, it goes when the dialog goes.

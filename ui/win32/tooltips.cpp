@@ -6,7 +6,7 @@
 #include <commctrl.h>
 #include "app_state.h"
 #include "resource.h"
-#include "tooltip_text.h"
+#include "control_texts.h"
 
 static HWND ToolTip() { return static_cast<HWND>(Ui.ToolTip); }
 

@@ -34,7 +34,7 @@ void RelayToolTipMouse(const MSG* message);
 // accessibility.cpp: names for screen readers, with COM from the start to the end
 void StartAccessibility();
 void EndAccessibility();
-// The control answers a screen reader with the name and key of ui/accessible_name.h.
+// The control answers a screen reader with the name and key of ui/control_texts.h.
 void MakeAccessible(HWND control);
 
 // timer_dialog.cpp
