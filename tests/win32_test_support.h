@@ -1,15 +1,14 @@
 // Raw registry access, the 48-byte timer record and the local time, for the Windows test programs (registry
 // store, resources, end to end). The registry is HKCU's.
 #pragma once
-#include <windows.h>
+#include "win32_helpers.h"  // windows.h first
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <io.h>
 
 namespace kvtest {
+using namespace kv;
 
-constexpr wchar_t kSettingsKey[] = L"Software\\Brelwix\\Korvalinde",
-                  kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr uint64_t kFileTimePerMs = 10000;
 inline const int kBinaryStdout = _setmode(_fileno(stdout), _O_BINARY);  // ctest reads the cases in "\n" lines
 inline const std::wstring kExe = [] {  // KORVALINDE_EXE, else the one built; a Unix path is on drive Z:
@@ -37,10 +36,6 @@ inline RegValue ReadValue(const wchar_t* name, const wchar_t* key = kSettingsKey
 }
 inline bool WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
   return !RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size);
-}
-inline void ClearSettings() {  // the settings key with all its values, and the program's RunOnce value
-  RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey), RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"Korvalinde");
 }
 inline uint64_t LocalFileTimeNow() {
   SYSTEMTIME now;

@@ -12,27 +12,8 @@
 namespace e2e {
 using namespace kvtest;
 
-constexpr wchar_t kNotice[] = L"TimeUp", kDelete[] = L"削除", kAdd[] = L"タイマー追加", kEdit[] = L"タイマー修正",
-                  kSettings[] = L"設定", kError[] = L"エラー", kRunning[] = L"■", kPaused[] = L"＞";
+constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";
 constexpr int kBoxText = 0xFFFF;  // the text of a message box
-
-inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000) {  // handles the driver's messages
-  for (const ULONGLONG end = GetTickCount64() + timeoutMs; !done(); Sleep(20)) {
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-    if (GetTickCount64() > end) return done();
-  }
-  return true;
-}
-
-inline LRESULT Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {  // -1 when not answered in 5 s
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(window, message, w, l, SMTO_NORMAL, 5000, &result) ? LRESULT(result) : -1;
-}
-
-inline std::wstring Text(HWND window, int id = 0) {  // of a window, or of its control id
-  wchar_t buf[1024] = {};
-  return Send(id ? GetDlgItem(window, id) : window, WM_GETTEXT, 1024, LPARAM(buf)), buf;
-}
 
 inline std::vector<std::wstring> NextTexts(HWND control, int n) {  // the next n texts it shows, each waited for
   std::vector<std::wstring> seen{Text(control)};
@@ -99,13 +80,6 @@ inline bool Foreground(HWND window) {
   });
 }
 
-inline std::vector<HWND> Shown(DWORD pid, const wchar_t* cls, const wchar_t* caption = nullptr) {  // pid 0: any
-  std::vector<HWND> found;
-  DWORD owner = 0;
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, cls, caption));)
-    if (GetWindowThreadProcessId(w, &owner) && (!pid || owner == pid) && IsWindowVisible(w)) found.push_back(w);
-  return found;
-}
 
 inline const struct {
   LONG cw, pitch;
@@ -155,17 +129,13 @@ struct App {  // one run of Korvalinde.exe
   HWND main = nullptr;
   ~App() { Kill(); }
   bool Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
-    std::wstring line = L"\"" + kExe + L"\"";
-    STARTUPINFOW si{sizeof si};
-    for (const auto& a : args) line += L" \"" + a + L"\"";
-    return CreateProcessW(kExe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) &&
-           (!wait || WaitWindow());
+    return StartProcess(kExe, args, &pi) && (!wait || WaitWindow());
   }
   HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
     std::vector<HWND> found;
     return WaitFor([&] { return !(found = Shown(pi.dwProcessId, cls, caption)).empty(); }, 10000) ? found[0] : nullptr;
   }
-  bool WaitWindow() { return (main = Find(L"KorvalindeMainClass")) && Settle(); }
+  bool WaitWindow() { return (main = Find(kMainClass)) && Settle(); }
   static long Second(const std::vector<std::wstring>& args = {}) {  // a second start: its exit code
     App second;
     DWORD code = DWORD(-1);
@@ -187,11 +157,7 @@ struct App {  // one run of Korvalinde.exe
   HWND Control(int id) const { return GetDlgItem(main, id); }
   std::wstring Text(int id) const { return e2e::Text(main, id); }
   LRESULT Check(int id) const { return Send(Control(id), BM_GETCHECK); }
-  int Rows() const {
-    int n = 0;
-    while (n <= 10 && Control(ID_ROW_LABEL + n)) ++n;
-    return n;
-  }
+  int Rows() const { return kv::Rows(main); }
   bool WaitRows(int rows) {  // that many rows, and the client area fitted to them
     RECT r{};
     return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == M.pitch * (rows + 1); });
@@ -226,7 +192,7 @@ struct App {  // one run of Korvalinde.exe
 struct E2e : testing::Test {  // every test starts and ends with no program running and no settings
   void SetUp() override {
     DWORD pid = 0;
-    for (HWND w : Shown(0, L"KorvalindeMainClass")) {
+    for (HWND w : Shown(0, kMainClass)) {
       HANDLE p = GetWindowThreadProcessId(w, &pid) ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
       if (p) TerminateProcess(p, 99), WaitForSingleObject(p, 5000), CloseHandle(p);
     }

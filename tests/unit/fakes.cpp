@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include "registry.h"
+#include "timer_handover.h"
 #include "window_ops.h"
 
 FakeState Fake;
@@ -29,39 +30,23 @@ Bytes Utf16(const std::u16string& text) {
     return bytes;
 }
 
-Texts TimerNames() {
+Texts NamesOf(const TimerTable& table) {
     Texts names;
-    for (int i = 0; i < App.Timers.Count; ++i)
-        names.push_back(App.Timers.Records[i].Name);
+    for (int i = 0; i < table.Count; ++i)
+        names.push_back(table.Records[i].Name);
     return names;
 }
 
-static const Bytes* StoredTimer(size_t index) {
-    const FakeKey& key = Fake.Keys[SETTINGS_KEY];
-    auto found = key.find(u"Suspend" + std::u16string(1, char16_t(u'0' + index)));
-    return found != key.end() && found->second.Data.size() == 48 ? &found->second.Data : nullptr;
-}
+Texts TimerNames() { return NamesOf(App.Timers); }
 
-Texts JournalNames() {
-    Texts names;
-    while (names.size() < 10) {
-        const Bytes* data = StoredTimer(names.size());
-        if (data == nullptr)
-            break;
-        std::u16string name;
-        for (size_t at = 24; at < 48 && ((*data)[at] | (*data)[at + 1]) != 0; at += 2)
-            name += char16_t((*data)[at] | (*data)[at + 1] << 8);
-        names.push_back(name);
-    }
-    return names;
-}
-
-uint64_t JournalTime(int index) {
-    const Bytes* data = StoredTimer(size_t(index));
-    uint64_t time = 0;
-    for (int i = 7; data != nullptr && i >= 0; --i)
-        time = time << 8 | (*data)[16 + i];
-    return time;
+TimerTable Journal() {
+    const AppState kept = App;
+    App.Timers.Count = 0;
+    App.RememberAtShutdown = 1;   // taken up without deleting anything
+    RestoreTimers(&Fake.Keys[SETTINGS_KEY]);
+    const TimerTable journal = App.Timers;
+    App = kept;
+    return journal;
 }
 
 Texts HistoryNames() { return Texts(App.History.Entries, App.History.Entries + App.History.Count); }

@@ -54,8 +54,8 @@ inline Bytes operator+(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b
 Texts TimerNames();
 const std::u16string SETTINGS_KEY = u"Software\\Brelwix\\Korvalinde";
 const uint64_t FILETIME_NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
-// The names in Suspend0.. up to the first missing value, and the time field of Suspend<index>.
-Texts JournalNames();
-uint64_t JournalTime(int index);
+Texts NamesOf(const TimerTable& table);
+// The timers the next start would take up from Suspend0.., at the fake's clock.
+TimerTable Journal();
 Texts HistoryNames();
 void SetHistory(const Texts& names);

@@ -179,37 +179,30 @@ TEST_F(TickTest, TickStopsWhileTheTableIsEmpty) {
     EXPECT_EQ(4750u, App.Timers.Records[0].Remaining);
 }
 
-// With remember-at-shutdown on, the registry holds the table after every change, by the true
-// time left; a timer that ran out is there while its notice is open; counting down writes nothing.
+// Remembering, the registry holds the table after every change (by the true time left; one run out while its
+// notice is open, too), and counting down writes nothing. Not remembering, nothing is written.
 TEST_F(TickTest, TheJournalFollowsTheTableNotTheCountdown) {
-    App.RememberAtShutdown = 1;
     Fake.LocalFileTime = FILETIME_NOW;
-    Fake.Keys[SETTINGS_KEY][u"Suspend3"] = {REGISTRY_TYPE_BINARY, Bytes(48)};   // a timer deleted since
     SetTimers({{u"a", 1000, 0, 0}, {u"b", 90000, 1, 0}, {u"c", 5000, 0, 0}});
+    TimersChanged(MainWindow);
+    EXPECT_EQ(0, Fake.Writes);   // not remembering: no journal
+    App.RememberAtShutdown = 1;
+    Fake.Keys[SETTINGS_KEY][u"Suspend3"] = {REGISTRY_TYPE_BINARY, Bytes(48)};   // a timer deleted since
     Fake.TickCount = 100;
     TimersChanged(MainWindow);
-    EXPECT_EQ((Texts{u"a", u"b", u"c"}), JournalNames());
-    EXPECT_EQ(FILETIME_NOW + 900 * 10000, JournalTime(0));
-    EXPECT_EQ(90000u, JournalTime(1));
+    EXPECT_EQ((Texts{u"a", u"b", u"c"}), NamesOf(Journal()));
+    EXPECT_EQ(900u, Journal().Records[0].Remaining);
+    EXPECT_EQ(90000u, Journal().Records[1].Remaining);
     const int writes = Fake.Writes;
-    TickAt(250);
     TickAt(500);
     EXPECT_EQ(writes, Fake.Writes);
     Fake.NoticeLoop = [](int) {
-        EXPECT_EQ((Texts{u"a", u"b", u"c"}), JournalNames());
-        EXPECT_EQ(0u, JournalTime(0));
+        EXPECT_EQ((Texts{u"a", u"b", u"c"}), NamesOf(Journal()));
+        EXPECT_EQ(1u, Journal().Records[0].Remaining);   // stored run out: due at once
     };
     TickAt(1000);
-    EXPECT_EQ((Texts{u"b", u"c"}), JournalNames());
-    EXPECT_EQ(FILETIME_NOW + 4000 * 10000, JournalTime(1));
-}
-
-TEST_F(TickTest, WithoutRememberingNothingIsWritten) {
-    SetTimers({{u"a", 1000, 0, 0}, {u"b", 5000, 0, 0}});
-    TimersChanged(MainWindow);
-    TickAt(1000);
-    EXPECT_EQ(1u, Fake.Notices.size());
-    EXPECT_EQ(0, Fake.Writes);
+    EXPECT_EQ((Texts{u"b", u"c"}), NamesOf(Journal()));
+    EXPECT_EQ(4000u, Journal().Records[1].Remaining);
 }
 
 }  // namespace

@@ -84,72 +84,50 @@ TEST(UiLogic, HotKeyModifiers) {
     }
 }
 
-// The tips say what a row cannot: the whole name and what its time means, now; and the keys.
-TEST(UiLogic, ToolTipTexts) {
+// What each control says of itself: the tip (a row's whole name and what its time means, now; every
+// button's key), the name a screen reader speaks where the control's own text says too little, and the key.
+TEST(UiLogic, ControlTexts) {
     ResetFakes();
     Fake.LocalTime = {12, 0, 0, 0};
     AddTimer(u"12:30", u"洗濯機の脱水を始める");
     AddTimer(u"P5:30", nullptr);
     AddTimer(u"1", u"egg");
-    App.Timers.Records[2].Remaining = 0;
-    Fake.TickCount = 60000;   // a minute since the last tick
-    for (int i = 3; i < 10; ++i)
-        AddTimer(u"1", nullptr);
-    const struct { int Id; std::u16string Tip; } cases[] = {
-        {ID_ROW_TIME + 0, u"洗濯機の脱水を始める\n残り 12:29:00"},
-        {ID_ROW_TIME + 1, u"PM 5:30:00 に通知"},
-        {ID_ROW_TIME + 2, u"egg\n時間切れ"},
-        {ID_ROW_TIME + 3, u"残り 0:01:00"},
-        {ID_ROW_PAUSE + 0, u"一時停止・再開 (1)"},
-        {ID_ROW_EDIT + 9, u"修正 (Ctrl+0)"},
-        {ID_ROW_DELETE + 4, u"削除 (Alt+5)"},
-        {ID_ADD, u"タイマー追加 (A)"},
-        {ID_MUTE, u"無言：時間切れを知らせない (M)"},
-        {ID_SETTINGS, u"設定 (O)"},
-        {ID_ROW_LABEL + 0, u""},
-    };
-    for (const auto& c : cases) {
-        char16_t tip[TIP_TEXT_UNITS];
-        ToolTipText(c.Id, tip);
-        EXPECT_EQ(c.Tip, tip) << std::hex << c.Id;
-    }
-    App.Timers.Count = 1;   // after a rebuild to one row, no tip for the rows that went
-    char16_t tip[TIP_TEXT_UNITS];
-    ToolTipText(ID_ROW_TIME + 1, tip);
-    EXPECT_EQ(std::u16string(), tip);
-}
-
-// A screen reader says what a glyph or a cut time display cannot, and the key; word buttons keep their text.
-TEST(UiLogic, AccessibleNamesAndKeys) {
-    ResetFakes();
-    AddTimer(u"1", u"egg");
     AddTimer(u"0:0:30", nullptr);
-    AddTimer(u"5", u"tea");
-    App.Timers.Records[0].Remaining = 0;
-    App.Timers.Records[1].Suspended = 1;
-    for (int i = 3; i < 10; ++i)
+    App.Timers.Records[2].Remaining = 0;
+    App.Timers.Records[3].Suspended = 1;
+    Fake.TickCount = 60000;   // a minute since the last tick
+    for (int i = 4; i < 10; ++i)
         AddTimer(u"1", nullptr);
-    const struct { int Id; std::u16string Name, Key; } cases[] = {
-        {ID_ROW_PAUSE + 0, u"タイマー1 一時停止", u"1"}, {ID_ROW_PAUSE + 1, u"タイマー2 再開", u"2"},
-        {ID_ROW_EDIT + 9, u"タイマー0 修正", u"Ctrl+0"},   {ID_ROW_DELETE + 2, u"タイマー3 削除", u"Alt+3"},
-        {ID_ROW_TIME + 0, u"egg 時間切れ", u""},           {ID_ROW_TIME + 1, u"残り 0:00:30", u""},
-        {ID_ROW_TIME + 2, u"tea 残り 0:05:00", u""},       {ID_SETTINGS, u"設定", u"O"},
-        {ID_ADD, u"", u"A"},   {ID_MUTE, u"", u"M"},   {ID_TOPMOST, u"", u"T"},   {ID_SUSPEND_ALL, u"", u"S"},
-        {ID_ROW_LABEL + 0, u"", u""},
+    const struct { int Id; std::u16string Tip, Name, Key; } cases[] = {
+        {ID_ROW_TIME + 0, u"洗濯機の脱水を始める\n残り 12:29:00", u"洗濯機の脱水を始める 残り 12:29:00", u""},
+        {ID_ROW_TIME + 1, u"PM 5:30:00 に通知", u"PM 5:30:00 に通知", u""},
+        {ID_ROW_TIME + 2, u"egg\n時間切れ", u"egg 時間切れ", u""},
+        {ID_ROW_TIME + 3, u"残り 0:00:30", u"残り 0:00:30", u""},
+        {ID_ROW_TIME + 4, u"残り 0:01:00", u"残り 0:01:00", u""},
+        {ID_ROW_PAUSE + 0, u"一時停止・再開 (1)", u"タイマー1 一時停止", u"1"},
+        {ID_ROW_PAUSE + 3, u"一時停止・再開 (4)", u"タイマー4 再開", u"4"},
+        {ID_ROW_EDIT + 9, u"修正 (Ctrl+0)", u"タイマー0 修正", u"Ctrl+0"},
+        {ID_ROW_DELETE + 4, u"削除 (Alt+5)", u"タイマー5 削除", u"Alt+5"},
+        {ID_ADD, u"タイマー追加 (A)", u"", u"A"},
+        {ID_MUTE, u"無言：時間切れを知らせない (M)", u"", u"M"},
+        {ID_TOPMOST, u"常に最前面に表示 (T)", u"", u"T"},
+        {ID_SUSPEND_ALL, u"タイマーを記憶して終了 (S)", u"", u"S"},
+        {ID_SETTINGS, u"設定 (O)", u"設定", u"O"},
+        {ID_ROW_LABEL + 0, u"", u"", u""},
     };
-    for (const auto& c : cases) {
-        char16_t name[TIP_TEXT_UNITS], key[ACCESSIBLE_KEY_UNITS];
-        AccessibleName(c.Id, name);
-        AccessibleShortcut(c.Id, key);
-        EXPECT_EQ(c.Name, name) << std::hex << c.Id;
-        EXPECT_EQ(c.Key, key) << std::hex << c.Id;
+    for (int count : {10, 1}) {   // after a rebuild to one row, the rows that went say nothing
+        App.Timers.Count = count;
+        for (const auto& c : cases) {
+            const bool gone = (c.Id & 0xFF) >= count && c.Id < ID_ADD;
+            char16_t tip[TIP_TEXT_UNITS], name[TIP_TEXT_UNITS], key[ACCESSIBLE_KEY_UNITS];
+            ToolTipText(c.Id, tip);
+            AccessibleName(c.Id, name);
+            AccessibleShortcut(c.Id, key);
+            EXPECT_EQ(gone ? u"" : c.Tip, tip) << std::hex << c.Id;
+            EXPECT_EQ(gone ? u"" : c.Name, name) << std::hex << c.Id;
+            EXPECT_EQ(gone ? u"" : c.Key, key) << std::hex << c.Id;
+        }
     }
-    App.Timers.Count = 1;   // the rows that went have no name of ours
-    char16_t name[TIP_TEXT_UNITS], key[ACCESSIBLE_KEY_UNITS];
-    AccessibleName(ID_ROW_PAUSE + 1, name);
-    AccessibleShortcut(ID_ROW_DELETE + 1, key);
-    EXPECT_EQ(std::u16string(), name);
-    EXPECT_EQ(std::u16string(), key);
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     if (message == WM_INITDIALOG) {
         Ui.EditIndex = static_cast<int>(lParam);
         InitTimerDialog(dialog);
-        SetWindowTextW(dialog, L"タイマー修正");
+        SetWindowTextW(dialog, L"" EDIT_DIALOG_CAPTION);
         if (Ui.EditIndex >= 0 && Ui.EditIndex < App.Timers.Count) {
             const TimerRecord& record = App.Timers.Records[Ui.EditIndex];
             SetDlgItemTextW(dialog, IDC_TIME, AsWide(EditFormText(&record)));
