@@ -10,11 +10,11 @@
 #include "timer_handover.h"
 #include "timer_table.h"
 
-const wchar_t MAIN_CLASS_NAME[] = L"KorvalindeMainClass";
+const wchar_t MAIN_CLASS_NAME[] = L"" MAIN_CLASS_TEXT;
 const wchar_t MAIN_WINDOW_TITLE[] = L"Korvalinde";
 
 static const wchar_t DELETE_QUESTION[] = L"タイマー%d(%s)を削除します\nよろしいですか？";
-static const wchar_t DELETE_CAPTION[] = L"削除";
+static const wchar_t DELETE_CAPTION[] = L"" DELETE_BOX_CAPTION;
 
 static HINSTANCE Instance() { return static_cast<HINSTANCE>(App.Instance); }
 

@@ -102,5 +102,5 @@ void RegisterActivationHotKey(HWND window)
                                ? 1
                                : 0;
     if (!App.HotKeyRegistered)
-        MessageBoxW(window, L"ホットキー登録に失敗しました", L"エラー", MB_ICONERROR);
+        MessageBoxW(window, L"ホットキー登録に失敗しました", L"" ERROR_BOX_CAPTION, MB_ICONERROR);
 }

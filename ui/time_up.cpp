@@ -9,7 +9,7 @@
 #include "timer_table.h"
 #include "window_ops.h"
 
-const char16_t NOTICE_CAPTION[] = u"TimeUp";
+const char16_t NOTICE_CAPTION[] = u"" NOTICE_BOX_CAPTION;
 
 static const int NOTICE_TEXT_UNITS = 256;
 // "時間です" (it is time), the first line of the notice; escaped so that every compiler

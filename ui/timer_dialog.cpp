@@ -100,7 +100,7 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     if (message == WM_INITDIALOG) {
         App.EditIndex = static_cast<int>(lParam);
         InitTimerDialog(dialog);
-        SetWindowTextW(dialog, L"タイマー修正");
+        SetWindowTextW(dialog, L"" EDIT_DIALOG_CAPTION);
         if (App.EditIndex >= 0 && App.EditIndex < App.Timers.Count) {
             const TimerRecord& record = App.Timers.Records[App.EditIndex];
             SetDlgItemTextW(dialog, IDC_TIME, AsWide(EditFormText(&record)));
