@@ -9,7 +9,8 @@
 #   add-timer.png  the add-timer dialog;   settings.png  the settings dialog;
 #   timeup.png     the "TimeUp" notice of a timer that ran out with Mute off.
 # Each step waits for something the program makes true (a window, a red band, a row's text,
-# two equal grabs in a row), never for a fixed time. Prints each window's size.
+# two equal grabs in a row), never for a fixed time. Prints each window's size. (The settings
+# icon's size at each DPI is checked by the end-to-end tests.)
 #   --readme   only 96 DPI, with a shorter name, to build/screenshots/readme/, and copies
 #              main.png to docs/window.png (the README's picture).
 # KORVALINDE_EXE=path takes that program instead of building build/mingw/Korvalinde.exe.
@@ -31,18 +32,9 @@ name="洗濯機の脱水"
 [ "$readme" = 1 ] && { dpis=(96); name="洗濯"; }
 [ ${#dpis[@]} -gt 0 ] || dpis=(96 120 144)
 
-if [ -z "${KORVALINDE_EXE:-}" ]; then
-  if [ -f build/mingw/CMakeCache.txt ]; then
-    cmake -S . -B build/mingw >/dev/null
-  else
-    cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-  fi
-  cmake --build build/mingw -j2 --target Korvalinde >/dev/null
-  KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
-fi
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
-kv_build_kvwin
+kv_build_mingw kvwin >/dev/null
 program_pid=""
 cleanup() {
   if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
@@ -51,9 +43,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-MAIN=(KorvalindeMainClass Korvalinde)
-ID_ADD=0x1000 ID_MUTE=0x1001 ID_SETTINGS=0x1004 ID_ROW_TIME=0x200 IDCANCEL=2
-kv() { wine "$ROOT/build/tools/kvwin.exe" "$@" 2>/dev/null | tr -d '\r'; }
+kv() { wine "$ROOT/build/mingw/scripts/tools/kvwin.exe" "$@" 2>/dev/null | tr -d '\r'; }
 fail() { echo "dpi-shots: $*" >&2; exit 1; }
 # until SECONDS COMMAND...: runs the command every 0.1 s until it succeeds, at most SECONDS.
 until_true() {
@@ -77,17 +67,17 @@ frame_drawn() {
   grab $(( $1 + $3 - 30 )) $(( $2 + 4 )) 26 "$h" "$work/box.ppm" &&
     [ "$(convert "$work/box.ppm" -colorspace gray -format '%[fx:minima<0.25]' info:)" = 1 ]
 }
-# shot CLASS TITLE OUT.png: waits for the window, repaints it, saves it once it is steady.
+# shot WINDOW OUT.png: waits for the window (kvwin's name), repaints it, saves it once it is steady.
 shot() {
   local r
-  r="$(kv show "$1" "$2" 30)" || fail "no window \"$2\" ($1) appeared"
+  r="$(kv show "$1")" || fail "no window $1 appeared"
   set -- "$@" $r
-  until_true 10 frame_drawn "$4" "$5" "$6" "$9" || fail "\"$2\" has no close box"
-  until_true 10 settled "$4" "$5" "$6" "$7" || fail "\"$2\" did not settle"
-  convert "$work/b.ppm" -strip "$3"
-  echo "  $(basename "$3"): window ${6}x${7} at $4,$5, client ${10}x${11}"
+  until_true 10 frame_drawn "$3" "$4" "$5" "$8" || fail "$1 has no close box"
+  until_true 10 settled "$3" "$4" "$5" "$6" || fail "$1 did not settle"
+  convert "$work/b.ppm" -strip "$2"
+  echo "  $(basename "$2"): window ${5}x${6} at $3,$4, client ${9}x${10}"
 }
-row_text_is() { [ "$(kv text "${MAIN[@]}" $(( ID_ROW_TIME + $1 )))" = "$2" ]; }
+row_text_is() { [ "$(kv row "$1")" = "$2" ]; }
 
 work="$(mktemp -d)"
 trap 'cleanup; rm -rf "$work"' EXIT
@@ -102,20 +92,20 @@ for dpi in "${dpis[@]}"; do
   wine "$KORVALINDE_EXE" "0:0:1(済み)" "25($name)" "1:30" >/dev/null 2>&1 &
   program_pid=$!
 
-  read -r _ _ _ _ cx cy _ _ < <(kv show "${MAIN[@]}" 30) || fail "the main window did not appear"
+  read -r _ _ _ _ cx cy _ _ < <(kv show main) || fail "the main window did not appear"
   desktop="$(xdotool search --name ' - Wine desktop$' | head -n 1)" || fail "no Wine desktop window"
   until_true 30 is_red $(( cx + 1 )) $(( cy + 1 )) || fail "row 1 did not turn red"
-  shot "${MAIN[@]}" "$out/main.png"
+  shot main "$out/main.png"
   # Row 2 shows its name and its time by turns, a second each. A picture taken between two
   # readings of the name less than a second apart shows the name: a turn to the time and
   # back would have taken two seconds.
-  read -r wx wy ww wh _ < <(kv show "${MAIN[@]}" 5)
+  read -r wx wy ww wh _ < <(kv show main)
   named=0
   for try in $(seq 1 20); do
-    until_true 10 row_text_is 1 "$name" || fail "row 2 never showed its name"
+    until_true 10 row_text_is 2 "$name" || fail "row 2 never showed its name"
     t0="$(date +%s%N)"
-    row_text_is 1 "$name" && grab "$wx" "$wy" "$ww" "$wh" "$work/a.ppm" && grab "$wx" "$wy" "$ww" "$wh" "$work/b.ppm" &&
-      row_text_is 1 "$name" && [ $(( $(date +%s%N) - t0 )) -lt 1000000000 ] && cmp -s "$work/a.ppm" "$work/b.ppm" &&
+    row_text_is 2 "$name" && grab "$wx" "$wy" "$ww" "$wh" "$work/a.ppm" && grab "$wx" "$wy" "$ww" "$wh" "$work/b.ppm" &&
+      row_text_is 2 "$name" && [ $(( $(date +%s%N) - t0 )) -lt 1000000000 ] && cmp -s "$work/a.ppm" "$work/b.ppm" &&
       { named=1; break; }
   done
   if [ "$named" = 1 ]; then
@@ -124,33 +114,22 @@ for dpi in "${dpis[@]}"; do
     echo "  main.png: row 2 shows its time (no picture of its name in 20 tries; the machine is slow)"
   fi
 
-  kv post "${MAIN[@]}" "$ID_ADD" || fail "cannot reach the main window"
-  shot "#32770" "タイマー追加" "$out/add-timer.png"
-  kv post "#32770" "タイマー追加" "$IDCANCEL"; kv gone "#32770" "タイマー追加" 10
+  kv press main add || fail "cannot reach the main window"
+  shot add "$out/add-timer.png"
+  kv press add cancel; kv gone add
 
-  kv post "${MAIN[@]}" "$ID_SETTINGS"
-  shot "#32770" "設定" "$out/settings.png"
-  # The icon is loaded at the size of the square the dialog gives it (SETTINGS_ICON_BOX dialog
-  # units; in pixels from the client area and the dialog's size in dialog units, give or take
-  # a pixel of rounding), kept at its drawn 32 pixels within a quarter above that.
-  read -r iw ih dw dh < <(kv icon "#32770" "設定" -) || fail "no icon in the settings dialog"
-  read -r tw th < <(sed -n 's/^IDD_SETTINGS DIALOGEX 0, 0, \([0-9]*\), \([0-9]*\).*/\1 \2/p' ui/Korvalinde.rc)
-  box="$(sed -n 's/^#define SETTINGS_ICON_BOX *\([0-9]*\).*/\1/p' ui/resource.h)"
-  side=$(( dw * box / tw < dh * box / th ? dw * box / tw : dh * box / th ))
-  want=$(( side >= 32 && side < 40 ? 32 : side ))
-  echo "  settings icon: ${iw}x${ih} in a box of about ${side} pixels"
-  [ "$iw" = "$ih" ] && [ $(( iw - want )) -le 1 ] && [ $(( want - iw )) -le 1 ] \
-    || fail "the settings icon is ${iw}x${ih}, not about ${want}x${want}"
-  kv post "#32770" "設定" "$IDCANCEL"; kv gone "#32770" "設定" 10
+  kv press main settings
+  shot settings "$out/settings.png"
+  kv press settings cancel; kv gone settings
 
   # Mute off (which drops the expired row unreported), then a second start adds a timer
   # that runs out and is reported.
-  kv post "${MAIN[@]}" "$ID_MUTE"
+  kv press main mute
   wine "$KORVALINDE_EXE" "0:0:1(お茶)" >/dev/null 2>&1
-  shot "#32770" "TimeUp" "$out/timeup.png"
-  kv post "#32770" "TimeUp" "$IDCANCEL"; kv gone "#32770" "TimeUp" 10
+  shot notice "$out/timeup.png"
+  kv press notice cancel; kv gone notice
 
-  wine "$ROOT/build/tools/kvwin.exe" close Korvalinde.exe 10 >/dev/null 2>&1 || fail "the program did not close"
+  kv close || fail "the program did not close"
   wait "$program_pid" 2>/dev/null || true
   program_pid=""
   kv_wine_stop

@@ -14,28 +14,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$PWD"
 
-if [ "${1:-}" = --readme-picture ]; then
-  bash scripts/install-deps.sh
-  exec bash scripts/dpi-shots.sh --readme
-fi
-
 bash scripts/install-deps.sh
-
-if [ -z "${KORVALINDE_EXE:-}" ]; then
-  if [ -f build/mingw/CMakeCache.txt ]; then
-    cmake -S . -B build/mingw >/dev/null
-  else
-    cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-  fi
-  cmake --build build/mingw -j2 --target Korvalinde
-  KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
-fi
-[ -f "$KORVALINDE_EXE" ] || { echo "run: $KORVALINDE_EXE not found" >&2; exit 1; }
-exe_name="$(basename "$KORVALINDE_EXE")"
+[ "${1:-}" != --readme-picture ] || exec bash scripts/dpi-shots.sh --readme
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
-kv_build_kvwin
+kv_build_mingw kvwin
+kvwin() { wine "$ROOT/build/mingw/scripts/tools/kvwin.exe" "$@" 2>/dev/null | tr -d '\r'; }
 program_pid=""
 cleanup() {
   local rc=$?
@@ -50,20 +35,18 @@ trap 'exit 130' INT TERM
 
 if [ -n "${DISPLAY:-}" ]; then
   KV_USE_DISPLAY=1 kv_wine_start run
-  echo "run: Wine ready ($KV_WINE_TIMINGS); starting $exe_name on $DISPLAY"
+  echo "run: Wine ready ($KV_WINE_TIMINGS); starting $KORVALINDE_EXE on $DISPLAY"
   wine "$KORVALINDE_EXE" "$@"
   exit $?
 fi
 
 kv_wine_start run
-echo "run: Wine ready on Xvfb $DISPLAY ($KV_WINE_TIMINGS); starting $exe_name"
+echo "run: Wine ready on Xvfb $DISPLAY ($KV_WINE_TIMINGS); starting $KORVALINDE_EXE"
 wine "$KORVALINDE_EXE" "$@" >/dev/null 2>&1 &
 program_pid=$!
-if ! wine "$ROOT/build/tools/kvwin.exe" wait "$exe_name" 30; then
-  echo "run: no window of $exe_name appeared within 30 s" >&2
-  exit 1
-fi
-sleep 1
+read -r x y w h _ < <(kvwin show main) || { echo "run: no window of Korvalinde appeared within 30 s" >&2; exit 1; }
+echo "run: the window is at $x,$y, ${w}x$h"
+sleep 1   # Wine draws the frame a moment after the window
 desktop="$(xdotool search --name ' - Wine desktop$' 2>/dev/null | head -n 1 || true)"
 if [ -n "$desktop" ]; then
   import -window "$desktop" "$ROOT/build/screenshot.png"
@@ -71,8 +54,6 @@ else
   import -window root "$ROOT/build/screenshot.png"
 fi
 echo "run: screenshot saved to $ROOT/build/screenshot.png"
-if ! wine "$ROOT/build/tools/kvwin.exe" close "$exe_name" 10; then
-  echo "run: $exe_name did not close within 10 s; ending the Wine session" >&2
-fi
+kvwin close || echo "run: Korvalinde did not close within 10 s; ending the Wine session" >&2
 wait "$program_pid" 2>/dev/null || true
 program_pid=""

@@ -12,7 +12,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$PWD"
-JOBS="${JOBS:-2}"
+export JOBS="${JOBS:-2}"
 
 bash scripts/install-deps.sh || { echo "test: installing the packages failed" >&2; exit 1; }
 
@@ -39,43 +39,24 @@ stage() {
   return $rc
 }
 
-configure_and_build() {   # DIR [cmake args...] -- [build args...]
-  local dir="$1"; shift
-  local cfg=() bld=()
-  while [ $# -gt 0 ] && [ "$1" != -- ]; do cfg+=("$1"); shift; done
-  [ $# -gt 0 ] && shift
-  bld=("$@")
-  # The toolchain file counts only when a build folder is first configured.
-  if [ -f "$dir/CMakeCache.txt" ]; then
-    local c keep=()
-    for c in "${cfg[@]}"; do [[ "$c" == -DCMAKE_TOOLCHAIN_FILE=* ]] || keep+=("$c"); done
-    cfg=("${keep[@]}")
-  fi
-  cmake -S . -B "$dir" "${cfg[@]}" >"$dir.configure.log" 2>&1 \
-    || { cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" -j"$JOBS" "${bld[@]}"
-}
-
 run_ctest() {   # DIR [ctest args...]
   local dir="$1"; shift
   (cd "$dir" && ctest --output-on-failure "$@")
 }
 
-mkdir -p build
-
 # 1. Native unit tests.
-if stage "native build" configure_and_build build/native -DKORVALINDE_SANITIZE=OFF; then
+if stage "native build" kv_build build/native -DKORVALINDE_SANITIZE=OFF; then
   stage "native tests" run_ctest build/native -j"$JOBS"
 fi
 
 # 2. The unit tests under the sanitizers.
-if stage "asan build" configure_and_build build/asan -DKORVALINDE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug; then
+if stage "asan build" kv_build build/asan -DKORVALINDE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug; then
   ASAN_OPTIONS="detect_leaks=1:halt_on_error=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     stage "asan tests" run_ctest build/asan -j"$JOBS"
 fi
 
 # 3. Windows build: the program and the test programs that run under Wine.
-if stage "mingw build" configure_and_build build/mingw \
+if stage "mingw build" kv_build build/mingw \
      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKORVALINDE_SHOTS_DIR="$ROOT/build/screenshots"; then
   # 4. Wine tests, one at a time: they share one desktop.
   if stage "wine session" kv_wine_start test; then
@@ -94,7 +75,7 @@ fi
 stage "package reproducible" bash tests/package_repro.sh
 
 # 7. The fuzz targets (tests/fuzz); the g++ builds above only replay their corpus.
-if command -v clang++ >/dev/null && stage "fuzz build" configure_and_build build/fuzz -DCMAKE_CXX_COMPILER=clang++ -- --target fuzz; then
+if command -v clang++ >/dev/null && stage "fuzz build" kv_build build/fuzz -DCMAKE_CXX_COMPILER=clang++ -- --target fuzz; then
   stage "fuzz" run_ctest build/fuzz -L fuzz
 fi
 

@@ -1,5 +1,12 @@
-# Wine environment for running and testing Korvalinde. Source this file, then:
+# Wine environment, and the builds, for running and testing Korvalinde. Source this file, then:
 #
+#   kv_build DIR [CMAKE_ARGS...] [-- BUILD_ARGS...]
+#                        configures the build folder DIR (its output goes to DIR.configure.log and shows
+#                        only when it fails) and builds it with JOBS (default 2) jobs;
+#   kv_build_mingw TARGET...
+#                        the cross build build/mingw of the targets, and of Korvalinde.exe unless
+#                        KORVALINDE_EXE names another program; then sets KORVALINDE_EXE to the full path
+#                        of the program to run;
 #   kv_wine_start NAME   sets up an X display and a fresh Wine prefix build/wine-NAME, exports
 #                        WINEPREFIX, DISPLAY, WINEDEBUG, WINEDLLOVERRIDES, LANG/LC_ALL, and
 #                        keeps one wineserver running for the prefix;
@@ -16,7 +23,7 @@
 # fonts of scripts/fonts-ja.reg, controls that use the default "System" font show Japanese.
 #
 # Screen DPI: KV_DPI=120 (or 144, ...) makes the prefix run at that many dots per inch, as the
-# Windows display setting "125 %" (150 %) does. Wine 8 reads LogPixels from HKCU\Control
+# Windows display setting "125 %" (150 %) does. Wine reads LogPixels from HKCU\Control
 # Panel\Desktop (and falls back to the hardware profile's Software\Fonts key); it is set before
 # the font settings below, because Wine rewrites its default font entries when the DPI changes.
 #
@@ -30,13 +37,27 @@ KV_WINE_STARTED=""
 
 kv_now() { date +%s.%N; }
 
-# Builds build/tools/kvwin.exe, the helper that waits for, reads and closes windows from
-# inside the Wine session, when its source is newer.
-kv_build_kvwin() {
-  mkdir -p "$KV_ROOT/build/tools"
-  if [ ! "$KV_ROOT/build/tools/kvwin.exe" -nt "$KV_ROOT/scripts/tools/kvwin.cpp" ]; then
-    x86_64-w64-mingw32-g++-posix -O2 -municode -static -o "$KV_ROOT/build/tools/kvwin.exe" "$KV_ROOT/scripts/tools/kvwin.cpp"
-  fi
+kv_build() {
+  local dir="$1" cfg=()
+  shift
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do
+    # The toolchain file counts only when a build folder is first configured.
+    if [[ "$1" != -DCMAKE_TOOLCHAIN_FILE=* ]] || [ ! -f "$dir/CMakeCache.txt" ]; then cfg+=("$1"); fi
+    shift
+  done
+  [ $# -eq 0 ] || shift
+  mkdir -p "$(dirname "$dir")"
+  cmake -S "$KV_ROOT" -B "$dir" "${cfg[@]}" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" -j"${JOBS:-2}" "$@"
+}
+
+kv_build_mingw() {
+  local targets=("$@")
+  [ -n "${KORVALINDE_EXE:-}" ] || targets+=(Korvalinde)
+  kv_build "$KV_ROOT/build/mingw" -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -- --target "${targets[@]}" || return 1
+  KORVALINDE_EXE="$(realpath "${KORVALINDE_EXE:-$KV_ROOT/build/mingw/Korvalinde.exe}")" || return 1
+  [ -f "$KORVALINDE_EXE" ] || { echo "$KORVALINDE_EXE is not there" >&2; return 1; }
 }
 kv_since() { awk -v a="$1" -v b="$(kv_now)" 'BEGIN { printf "%.1f", b - a }'; }
 kv_note_time() { KV_WINE_TIMINGS+="${KV_WINE_TIMINGS:+, }$1 $2s"; }
