@@ -1,37 +1,81 @@
-// End-to-end test support: starts the real Korvalinde.exe and drives it from outside as a user and Windows
-// would. Every wait is for something the program makes true; the timeouts only bound a failure.
+// End-to-end test support: starts the real Korvalinde.exe, drives it from outside as a user and Windows would,
+// and reads what it stores. Every wait is for something the program makes true; the timeouts only bound a failure.
 #pragma once
-#include "win32_test_support.h"  // windows.h first
+#include "win32_helpers.h"  // windows.h first
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <io.h>
 #include <oleacc.h>
 
-#include <functional>
-
-#include "resource.h"
-
 namespace e2e {
-using namespace kvtest;
+using namespace kv;
 
-constexpr wchar_t kNotice[] = L"TimeUp", kDelete[] = L"削除", kAdd[] = L"タイマー追加", kEdit[] = L"タイマー修正",
-                  kSettings[] = L"設定", kError[] = L"エラー", kRunning[] = L"■", kPaused[] = L"＞";
-constexpr int kBoxText = 0xFFFF;  // the text of a message box
+constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";  // a row's pause button
+constexpr int kBoxText = 0xFFFF;                       // the text of a message box
+constexpr uint64_t kFileTimePerMs = 10000;
+inline const int kBinaryStdout = _setmode(_fileno(stdout), _O_BINARY);  // ctest reads the cases in "\n" lines
+inline const std::wstring kExe = [] {  // KORVALINDE_EXE, else the one built; a Unix path is on drive Z:
+  wchar_t path[MAX_PATH] = L"" KORVALINDE_EXE_PATH;
+  GetEnvironmentVariableW(L"KORVALINDE_EXE", path, MAX_PATH);
+  for (wchar_t* c = path; *c; ++c) *c = *c == L'/' ? L'\\' : *c;
+  return (path[0] == L'\\' ? L"Z:" : L"") + std::wstring(path);
+}();
 
-inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 5000) {  // handles the driver's messages
-  for (const ULONGLONG end = GetTickCount64() + timeoutMs; !done(); Sleep(20)) {
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-    if (GetTickCount64() > end) return done();
+struct RegValue {
+  bool exists = false;
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  bool Is(DWORD t, const std::vector<uint8_t>& bytes) const { return exists && type == t && data == bytes; }
+  std::wstring Sz() const { return std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2); }
+};
+inline RegValue ReadValue(const wchar_t* name, const wchar_t* key = kSettingsKey) {  // raw: no terminator added
+  RegValue v;
+  HKEY k;
+  DWORD size = 0;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &k)) return v;
+  if (!RegQueryValueExW(k, name, nullptr, &v.type, nullptr, &size)) v.data.resize(size);
+  v.exists = !RegQueryValueExW(k, name, nullptr, &v.type, v.data.data(), &size);
+  RegCloseKey(k);
+  return v;
+}
+inline void WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size,
+                       const wchar_t* key = kSettingsKey) {
+  RegSetKeyValueW(HKEY_CURRENT_USER, key, name, type, data, size);
+}
+inline uint64_t LocalFileTimeNow() {
+  SYSTEMTIME now;
+  FILETIME ft;
+  GetLocalTime(&now);
+  SystemTimeToFileTime(&now, &ft);
+  return uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+}
+
+// A timer as handed over in SuspendN, 48 bytes of REG_BINARY, little-endian as the host is: a running timer's
+// time is its expiry as local FILETIME, any other's the milliseconds left; zeros follow the name.
+struct Record {
+  uint64_t preset;
+  uint32_t suspended, clockMode;
+  uint64_t time;
+  wchar_t name[12];
+  std::wstring Name() const { return std::wstring(name, wcsnlen(name, 12)); }
+};
+static_assert(sizeof(Record) == 48, "the stored layout");
+inline void WriteRecord(int index, const Record& r) {
+  WriteValue((L"Suspend" + std::to_wstring(index)).c_str(), REG_BINARY, &r, 48);
+}
+inline std::vector<Record> ReadRecords() {  // Suspend0.. up to the first missing one
+  std::vector<Record> out;
+  for (RegValue v; (v = ReadValue((L"Suspend" + std::to_wstring(out.size())).c_str())).exists;) {
+    Record r{};
+    memcpy(&r, v.data.data(), std::min<size_t>(v.data.size(), 48));
+    const std::wstring rest = std::wstring(r.name, 12).substr(r.Name().size());
+    EXPECT_EQ(DWORD(REG_BINARY), v.type) << "Suspend" << out.size();
+    EXPECT_EQ(48u, v.data.size()) << "Suspend" << out.size();
+    EXPECT_EQ(std::wstring(rest.size(), 0), rest) << "Suspend" << out.size();
+    out.push_back(r);
   }
-  return true;
-}
-
-inline LRESULT Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {  // -1 when not answered in 5 s
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutW(window, message, w, l, SMTO_NORMAL, 5000, &result) ? LRESULT(result) : -1;
-}
-
-inline std::wstring Text(HWND window, int id = 0) {  // of a window, or of its control id
-  wchar_t buf[1024] = {};
-  return Send(id ? GetDlgItem(window, id) : window, WM_GETTEXT, 1024, LPARAM(buf)), buf;
+  return out;
 }
 
 inline std::vector<std::wstring> NextTexts(HWND control, int n) {  // the next n texts it shows, each waited for
@@ -78,10 +122,14 @@ inline bool Xdotool(const std::wstring& commands) {
 // first gives the X focus to the window in front. Alt goes up last: first, it would open a menu.
 inline void Press(const std::wstring& keys) {
   std::wstring down, up, key = keys;
-  for (size_t plus; (plus = key.find(L'+')) != std::wstring::npos; key.erase(0, plus + 1))
-    down += L" keydown " + key.substr(0, plus), up = L" keyup " + key.substr(0, plus) + up;
+  for (size_t plus = key.find(L'+'); plus != std::wstring::npos; plus = key.find(L'+')) {
+    down += L" keydown " + key.substr(0, plus);
+    up = L" keyup " + key.substr(0, plus) + up;
+    key.erase(0, plus + 1);
+  }
   const auto xid = std::to_wstring(uintptr_t(GetPropW(GetForegroundWindow(), L"__wine_x11_whole_window")));
-  EXPECT_TRUE(Xdotool(L"windowfocus --sync " + xid + down + L" key " + key + up)) << testing::PrintToString(keys);
+  const bool pressed = Xdotool(L"windowfocus --sync " + xid + down + L" key " + key + up);
+  EXPECT_TRUE(pressed) << testing::PrintToString(keys);
 }
 
 inline HWND ActiveOf(HWND window) {  // the active window of the thread of `window`
@@ -89,22 +137,22 @@ inline HWND ActiveOf(HWND window) {  // the active window of the thread of `wind
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndActive : nullptr;
 }
 
-// In front, as a user would bring it; more than the system's word: the window's thread has activated it and
-// handled all that was sent to it before. A focus change from the X server still on its way (after a dialog
-// of the program closed) can take the foreground back once; then the window is asked again.
-inline bool Foreground(HWND window) {
-  return WaitFor([&] {
+// Brings the window in front, as a user would; more than the system's word: the window's thread has activated
+// it and handled all that was sent to it before. A focus change from the X server still on its way (after a
+// dialog of the program closed) can take the foreground back once; then the window is asked again.
+inline void Foreground(HWND window) {
+  const bool front = WaitFor([&] {
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
-    return GetForegroundWindow() == window && ActiveOf(window) == window && !Send(window, 0);
+    return GetForegroundWindow() == window && ActiveOf(window) == window && !Send(window, WM_NULL);
   });
+  EXPECT_TRUE(front) << "the window comes to the front";
 }
 
-inline std::vector<HWND> Shown(DWORD pid, const wchar_t* cls, const wchar_t* caption = nullptr) {  // pid 0: any
-  std::vector<HWND> found;
-  DWORD owner = 0;
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, cls, caption));)
-    if (GetWindowThreadProcessId(w, &owner) && (!pid || owner == pid) && IsWindowVisible(w)) found.push_back(w);
-  return found;
+inline HWND IconOf(HWND window) {  // its first icon static
+  HWND icon = FindWindowExW(window, nullptr, L"Static", nullptr);
+  while (icon && (GetWindowLongW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+    icon = FindWindowExW(window, icon, L"Static", nullptr);
+  return icon;
 }
 
 inline const struct {
@@ -112,7 +160,8 @@ inline const struct {
 } M = [] {  // the default font's character width, and LineHeight + 10
   TEXTMETRICW tm{};
   HDC dc = GetDC(nullptr);
-  GetTextMetricsW(dc, &tm), ReleaseDC(nullptr, dc);
+  GetTextMetricsW(dc, &tm);
+  ReleaseDC(nullptr, dc);
   return decltype(M){tm.tmAveCharWidth, tm.tmHeight + tm.tmExternalLeading + 10};
 }();
 
@@ -121,55 +170,59 @@ inline const struct {
 inline std::string Bands(HWND window, const std::vector<bool>& red, RECT part = {0, 0, 9999, 9999}) {
   RECT c;
   POINT at{};
-  HDC screen = GetDC(nullptr);
-  std::string mismatch;
-  GetClientRect(window, &c), ClientToScreen(window, &at);
+  GetClientRect(window, &c);
+  ClientToScreen(window, &at);
   auto want = [&](LONG y) {
     return size_t(y / M.pitch) < red.size() && red[y / M.pitch] ? RGB(255, 0, 0) : GetSysColor(COLOR_MENU);
   };
+  HDC screen = GetDC(nullptr);
+  std::string mismatch;
   for (LONG x : {M.cw / 2, c.right - 1 - M.cw / 2})
     for (LONG y = std::max(0L, part.top); x >= part.left && x < part.right && y < std::min(c.bottom, part.bottom); ++y)
       if (mismatch.empty() && GetPixel(screen, at.x + x, at.y + y) != want(y))
         mismatch = std::to_string(x) + "," + std::to_string(y);
-  return ReleaseDC(nullptr, screen), mismatch;
+  ReleaseDC(nullptr, screen);
+  return mismatch;
 }
 
 // Saves KORVALINDE_SHOTS/name.png of the window `shown`, or of the desktop, once `owner` has repainted.
 inline void Shot(HWND owner, HWND shown, const char* name) {
   RECT r = {0, 0, 800, 600};  // the desktop: X coordinates inside it are the Windows screen coordinates
   wchar_t dir[MAX_PATH] = L"" KORVALINDE_SHOTS_PATH, crop[64];
-  for (HWND w : {owner, shown})  // WM_NULL is answered once the repaint is done
+  for (HWND w : {owner, shown})
     if (w) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  GetEnvironmentVariableW(L"KORVALINDE_SHOTS", dir, MAX_PATH), Send(owner, WM_NULL), shown&& GetWindowRect(shown, &r);
+  Send(owner, WM_NULL);  // answered once the repaint is done
+  if (shown) GetWindowRect(shown, &r);
+  GetEnvironmentVariableW(L"KORVALINDE_SHOTS", dir, MAX_PATH);
   swprintf(crop, 64, L"%ldx%ld+%ld+%ld ", r.right - r.left, r.bottom - r.top, r.left, r.top);
   const std::wstring file = dir + (L"/" + std::wstring(name, name + strlen(name))) + L".png";
-  EXPECT_TRUE(Unix(L"/usr/bin/import", L"import -window root -crop " + (crop + file), file)) << name;
+  const bool saved = Unix(L"/usr/bin/import", L"import -window root -crop " + (crop + file), file);
+  EXPECT_TRUE(saved) << name;
 }
 
 inline HWND Decoy() {  // a window of the driver's, for whatever else the user works with
   return CreateWindowExW(0, L"Static", L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 440, 220, 140, 0, 0, 0, 0);
 }
 
-struct App {  // one run of Korvalinde.exe
+struct Program {  // one run of Korvalinde.exe
   PROCESS_INFORMATION pi{};
   HWND main = nullptr;
-  ~App() { Kill(); }
+  ~Program() { Kill(); }
   bool Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
-    std::wstring line = L"\"" + kExe + L"\"";
-    STARTUPINFOW si{sizeof si};
-    for (const auto& a : args) line += L" \"" + a + L"\"";
-    return CreateProcessW(kExe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) &&
-           (!wait || WaitWindow());
+    return StartProcess(kExe, args, &pi) && (!wait || WaitWindow());
   }
   HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
-    std::vector<HWND> found;
-    return WaitFor([&] { return !(found = Shown(pi.dwProcessId, cls, caption)).empty(); }, 10000) ? found[0] : nullptr;
+    return WaitShown(pi.dwProcessId, cls, caption, 10000);
   }
-  bool WaitWindow() { return (main = Find(L"KorvalindeMainClass")) && Settle(); }
+  bool WaitWindow() {
+    main = Find(kMainClass);
+    return main && Settle();
+  }
   static long Second(const std::vector<std::wstring>& args = {}) {  // a second start: its exit code
-    App second;
+    Program second;
     DWORD code = DWORD(-1);
-    return second.Start(args, false) && second.WaitExit(&code), long(code);
+    if (second.Start(args, false)) second.WaitExit(&code);
+    return long(code);
   }
   bool Settle() { return !Send(main, WM_NULL); }  // its thread is back in a message loop, what it did is done
   bool WaitExit(DWORD* code = nullptr) {          // without code: true only for exit code 0
@@ -177,21 +230,23 @@ struct App {  // one run of Korvalinde.exe
     return !WaitForSingleObject(pi.hProcess, 10000) && GetExitCodeProcess(pi.hProcess, code ? code : &own) &&
            (code || !own);
   }
-  bool Quit() { return PostMessageW(main, WM_CLOSE, 0, 0) && WaitExit(); }
+  void Quit() {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    const bool ended = WaitExit();
+    EXPECT_TRUE(ended) << "a close ends the program with 0";
+  }
   void Kill() {
-    DWORD code;
-    if (pi.hProcess)
-      TerminateProcess(pi.hProcess, 99), WaitExit(&code), CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
+    if (!pi.hProcess) return;
+    TerminateProcess(pi.hProcess, 99);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
     pi = {};
   }
   HWND Control(int id) const { return GetDlgItem(main, id); }
-  std::wstring Text(int id) const { return e2e::Text(main, id); }
+  std::wstring Text(int id) const { return kv::Text(main, id); }
   LRESULT Check(int id) const { return Send(Control(id), BM_GETCHECK); }
-  int Rows() const {
-    int n = 0;
-    while (n <= 10 && Control(ID_ROW_LABEL + n)) ++n;
-    return n;
-  }
+  int Rows() const { return kv::Rows(main); }
   bool WaitRows(int rows) {  // that many rows, and the client area fitted to them
     RECT r{};
     return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == M.pitch * (rows + 1); });
@@ -200,35 +255,53 @@ struct App {  // one run of Korvalinde.exe
     return WaitFor([&] { return prefix ? !Text(id).rfind(text, 0) : Text(id) == text; });
   }
   void Command(int id) { PostMessageW(main, WM_COMMAND, id, LPARAM(Control(id))); }  // as a click
-  bool Request(const std::wstring& text) { return !Send(main, LB_ADDFILE, 0, LPARAM(text.c_str())); }
-  void Key(const std::wstring& keys) { Foreground(main), Press(keys); }
-  size_t Dialogs(const wchar_t* caption) const { return Shown(pi.dwProcessId, L"#32770", caption).size(); }
-  HWND Dialog(const wchar_t* caption) const { return Find(L"#32770", caption); }
-  HWND Open(int command, const wchar_t* caption) { return Command(command), Dialog(caption); }
-  bool Close(HWND dialog, int button) {  // true once the dialog is gone and the code that opened it is done
-    return PostMessageW(dialog, WM_COMMAND, button, 0) && WaitFor([&] { return !IsWindow(dialog); }) && Settle();
+  LRESULT Request(const std::wstring& text) { return Send(main, LB_ADDFILE, 0, LPARAM(text.c_str())); }
+  void Key(const std::wstring& keys) {
+    Foreground(main);
+    Press(keys);
   }
-  // Fills the timer dialog (null: as it stands) and presses OK; true when it took the texts and closed. OK is
-  // handled before Send returns: a refused text leaves the dialog shown.
-  bool Submit(HWND dialog, const wchar_t* time = nullptr, const wchar_t* name = nullptr) {
+  size_t Dialogs(const wchar_t* caption) const { return Shown(pi.dwProcessId, kDialogClass, caption).size(); }
+  HWND Dialog(const wchar_t* caption) const { return Find(kDialogClass, caption); }
+  HWND Open(int command, const wchar_t* caption) {
+    Command(command);
+    return Dialog(caption);
+  }
+  void Close(HWND dialog, int button) {  // returns once the dialog is gone and the code that opened it is done
+    PostMessageW(dialog, WM_COMMAND, button, 0);
+    const bool gone = WaitFor([&] { return !IsWindow(dialog); });
+    EXPECT_TRUE(gone) << "the dialog closes";
+    Settle();
+  }
+  // Fills the timer dialog (null: as it stands) and presses OK. OK is handled before Send returns: a refused
+  // text leaves the dialog shown; a dialog that took the texts is waited for until it is gone.
+  void Submit(HWND dialog, const wchar_t* time = nullptr, const wchar_t* name = nullptr) {
     if (time) Send(GetDlgItem(dialog, IDC_TIME), WM_SETTEXT, 0, LPARAM(time));
     if (name) Send(GetDlgItem(dialog, IDC_NAME), WM_SETTEXT, 0, LPARAM(name));
-    return Send(dialog, WM_COMMAND, IDOK),
-           !IsWindowVisible(dialog) && WaitFor([&] { return !IsWindow(dialog); }) && Settle();
+    Send(dialog, WM_COMMAND, IDOK);
+    if (IsWindowVisible(dialog)) return;
+    WaitFor([&] { return !IsWindow(dialog); });
+    Settle();
   }
   std::vector<Record> SaveAndQuit() {  // the save-and-quit button: the records it wrote (then cleared)
-    EXPECT_TRUE((Command(ID_SUSPEND_ALL), WaitExit())) << "save-and-quit ends the program with 0";
+    Command(ID_SUSPEND_ALL);
+    const bool ended = WaitExit();
+    EXPECT_TRUE(ended) << "save-and-quit ends the program with 0";
     const std::vector<Record> saved = ReadRecords();
-    return ClearSettings(), saved;
+    ClearSettings();
+    return saved;
   }
 };
 
 struct E2e : testing::Test {  // every test starts and ends with no program running and no settings
   void SetUp() override {
-    DWORD pid = 0;
-    for (HWND w : Shown(0, L"KorvalindeMainClass")) {
-      HANDLE p = GetWindowThreadProcessId(w, &pid) ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
-      if (p) TerminateProcess(p, 99), WaitForSingleObject(p, 5000), CloseHandle(p);
+    for (HWND w : Shown(0, kMainClass)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+      if (!p) continue;
+      TerminateProcess(p, 99);
+      WaitForSingleObject(p, 5000);
+      CloseHandle(p);
     }
     ClearSettings();
   }
