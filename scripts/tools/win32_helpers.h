@@ -108,4 +108,8 @@ inline void ClearSettings() {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"Korvalinde");
 }
 
+// The property of a window's root owner by which tests/e2e/ime_probe.cpp tells whether the window has an input
+// method context.
+inline std::wstring InputContextProperty(HWND window) { return L"ime " + std::to_wstring(uintptr_t(window)); }
+
 }  // namespace kv

@@ -102,6 +102,12 @@ inline std::wstring Said(HWND control) {
   return said;
 }
 
+// Whether a window of the program has an input method context (2) or none (1), as ime_probe.dll saw it in the
+// program's thread when the window last handled WM_NULL or WM_DESTROY; `owner` is its root owner. 0: not seen.
+inline INT_PTR InputContext(HWND window, HWND owner) {
+  return INT_PTR(GetPropW(owner, InputContextProperty(window).c_str()));
+}
+
 // Runs a Unix program; Wine cannot wait for one, so it is done once it has made `file`.
 inline bool Unix(const wchar_t* program, std::wstring line, const std::wstring& file) {
   STARTUPINFOW si{sizeof si};
@@ -242,6 +248,11 @@ struct Program {  // one run of Korvalinde.exe
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     pi = {};
+  }
+  bool HookInputContexts() {  // ime_probe.dll into its thread, for InputContext
+    const HMODULE probe = LoadLibraryW(L"ime_probe.dll");
+    const void* see = probe ? reinterpret_cast<void*>(GetProcAddress(probe, "SeeInputContext")) : nullptr;
+    return see && SetWindowsHookExW(WH_CALLWNDPROC, HOOKPROC(see), probe, pi.dwThreadId);
   }
   HWND Control(int id) const { return GetDlgItem(main, id); }
   std::wstring Text(int id) const { return kv::Text(main, id); }

@@ -1,5 +1,6 @@
 // The main window and its rows: geometry, top-most and place kept between runs, the timer dialog in both
-// modes with its recent names, pause and resume, keys for rows that do not exist, tooltips, screen readers.
+// modes with its recent names and without the input method, pause and resume, keys for rows that do not
+// exist, tooltips, screen readers.
 #include <regex>
 
 #include "driver.h"
@@ -147,6 +148,24 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   app.Quit();
   EXPECT_EQ(std::wstring(L"茶\0", 2), ReadValue(L"History1").Sz());
   EXPECT_FALSE(ReadValue(L"History3").exists);
+}
+
+// Digits and A, P, M go into the time field without the input method: it has no input context while the dialog
+// is open and gets it back before it goes. The name field keeps its own; the main window has none.
+TEST_F(Window, TheTimeFieldTakesKeysWithoutTheInputMethod) {
+  Program app;
+  app.Start();
+  ASSERT_TRUE(app.main);
+  ASSERT_TRUE(app.HookInputContexts());
+  HWND dlg = app.Open(ID_ADD, kAdd), field = GetDlgItem(dlg, IDC_TIME);
+  HWND name = FindWindowExW(GetDlgItem(dlg, IDC_NAME), nullptr, L"Edit", nullptr);
+  for (HWND w : {app.main, field, name}) Send(w, WM_NULL);
+  EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window";
+  EXPECT_EQ(1, InputContext(field, app.main)) << "the time field";
+  EXPECT_EQ(2, InputContext(name, app.main)) << "the name field";
+  app.Close(dlg, IDCANCEL);
+  EXPECT_EQ(2, InputContext(field, app.main)) << "the time field as it goes";
+  EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window after the dialog";
 }
 
 // A clock timer cannot be paused; keys for rows that do not exist change nothing. A screen reader hears what
