@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# The program benchmark: Korvalinde.exe side by side with a minimal window (bench/minimal_window.cpp:
-# one plain window with a 250 ms SetTimer and nothing else), in one run under one Wine session.
+# The program benchmark: Korvalinde.exe side by side with two reference windows, in one run under
+# one Wine session: a minimal window (bench/minimal_window.cpp: one plain window with a 250 ms
+# SetTimer and nothing else) and a same-work window (bench/same_work_window.cpp: the visible work
+# of ten named countdowns done plainly: ten static controls whose texts change as Korvalinde's
+# rows do, on the same 250 ms timer).
 #
 #   bash bench/run.sh
 #
-# prints a table (Korvalinde, minimal window, ratio) of
+# prints a table (Korvalinde, minimal window, same-work window, the ratios of Korvalinde to each)
+# of
 #   1. expiry latency: due time (hand-over of a "0:0:2" request + 2 s) to a visible "TimeUp" box,
 #      min / median / max over BENCH_EXPIRIES (32) expiries spread over the phases of the tick;
-#   2. CPU (utime + stime of the Linux process) over BENCH_CPU_SECONDS (60) with ten countdowns;
+#   2. CPU (utime + stime of the Linux process) over BENCH_CPU_SECONDS (60) with ten countdowns
+#      (named; the same-work window runs during this phase only);
 #   3. wakeups per second (voluntary context switches of all its threads) with ten countdowns
 #      (over the same window as 2), with none, and with ten paused unnamed ones, whose rows never
 #      change (each over BENCH_IDLE_SECONDS, 20); and, over the
@@ -30,7 +35,7 @@
 #   BENCH_CPU_SECONDS=10 BENCH_IDLE_SECONDS=5 BENCH_EXPIRIES=6 BENCH_STARTS=3 bash bench/run.sh
 #
 # No probe runs while CPU and wakeups are counted: nothing but the programs' own timers wakes them.
-# A third, idle window (the minimal window without its timer) stays open throughout, so that
+# An idle window (the minimal window without its timer) stays open throughout, so that
 # Wine's desktop process never ends between starts; its figures are shown as the floor.
 # On exit the script closes what it started and ends its own Wine session (scripts/wine-env.sh).
 set -euo pipefail
@@ -56,14 +61,16 @@ if [ -z "${KORVALINDE_EXE:-}" ]; then
   cmake --build build/mingw -j2 --target bench >/dev/null
   KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
 else
-  cmake --build build/mingw -j2 --target bench_minimal_window bench_probe >/dev/null
+  cmake --build build/mingw -j2 --target bench_minimal_window bench_same_work_window bench_probe >/dev/null
 fi
 KORVALINDE_EXE="$(cd "$(dirname "$KORVALINDE_EXE")" && pwd)/$(basename "$KORVALINDE_EXE")"
 [ -f "$KORVALINDE_EXE" ] || { echo "bench: $KORVALINDE_EXE not found" >&2; exit 1; }
 MINIMAL_EXE="$ROOT/build/mingw/bench/minimal_window.exe"
+SAME_EXE="$ROOT/build/mingw/bench/same_work_window.exe"
 PROBE_EXE="$ROOT/build/mingw/bench/bench_probe.exe"
 K_CLASS=KorvalindeMainClass
 M_CLASS=KorvalindeBenchMinimalClass
+S_CLASS=KorvalindeBenchSameWorkClass
 
 mkdir -p "$OUT"
 rm -f "$OUT"/*.log
@@ -80,6 +87,7 @@ cleanup() {
   if [ -n "$KV_WINE_STARTED" ]; then
     probe close "$K_CLASS" >/dev/null 2>&1 || true
     probe close "$M_CLASS" >/dev/null 2>&1 || true
+    probe close "$S_CLASS" >/dev/null 2>&1 || true
   fi
   kv_wine_stop
   exit "$rc"
@@ -153,7 +161,13 @@ measure_phase() {
   echo "$phase load average after: ${LOAD[$phase]}" >> "$OUT/phases.log"
 }
 field() { echo "${PHASE[$1,$2]}" | awk -v f="$3" '{ print $f }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f ×", a / b; else print "—" }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f ×", a / b; else print "—" }'; }
+# row LABEL KORVALINDE MINIMAL [SAME_WORK]: one line of the table with both ratios; "—" where the
+# same-work window was not measured.
+row() {
+  local s="${4:-}"
+  echo "| $1 | $2 | $3 | ${s:-—} | $(ratio "$2" "$3") | $( [ -n "$s" ] && ratio "$2" "$s" || echo —) |"
+}
 status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status"; }
 mb() { awk -v kb="$1" 'BEGIN { printf "%.1f", kb / 1024 }'; }
 
@@ -175,6 +189,7 @@ if [ "${BENCH_REALTIME:-0}" = 1 ]; then
 fi
 K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"
 M_WIN="$(winepath -w "$MINIMAL_EXE" 2>/dev/null)"
+S_WIN="$(winepath -w "$SAME_EXE" 2>/dev/null)"
 probe clear-settings >/dev/null
 
 # The idle window that keeps Wine's desktop process alive for the whole run.
@@ -215,14 +230,22 @@ add_ten() {
   result="$(probe "$1" "$K_CLASS" "${requests[@]}")"
   [[ "$result" == *"$3"* ]] || echo "bench: warning: after ten requests ($1) the probe says: $result" >&2
 }
+# The same-work window starts counting its ten rows down when it starts, as Korvalinde's ten
+# rows do once they are handed over; it runs for the ten-timer phase only.
+probe launch "$S_CLASS" "$S_WIN" >/dev/null
+PIDS[samework]="$(linux_pid "$(glob_quote "$S_WIN")")"
 add_ten add 1 "rows 10 "
 
 echo "bench: CPU and wakeups with ten timers, ${CPU_SECONDS} s"
 measure_phase ten "$CPU_SECONDS"
 K_RSS="$(status_kb "${PIDS[korvalinde]}" VmRSS)"; K_HWM="$(status_kb "${PIDS[korvalinde]}" VmHWM)"
 M_RSS="$(status_kb "${PIDS[minimal]}" VmRSS)"; M_HWM="$(status_kb "${PIDS[minimal]}" VmHWM)"
+S_RSS="$(status_kb "${PIDS[samework]}" VmRSS)"; S_HWM="$(status_kb "${PIDS[samework]}" VmHWM)"
 K_PEAK="$(probe memory "$K_CLASS" | awk '$1 == "memory" { print $5 }')"
 M_PEAK="$(probe memory "$M_CLASS" | awk '$1 == "memory" { print $5 }')"
+S_PEAK="$(probe memory "$S_CLASS" | awk '$1 == "memory" { print $5 }')"
+probe close "$S_CLASS" >/dev/null
+unset 'PIDS[samework]'
 
 # Ten unnamed timers, all paused: the tick runs, and no row ever changes. What is left above the
 # minimal window here is the cost of the tick itself; the rest of the ten-timer figures is the
@@ -238,11 +261,11 @@ measure_phase still "$IDLE_SECONDS"
 probe close "$K_CLASS" >/dev/null
 probe close "$M_CLASS" >/dev/null
 
-K_CPU="$(field korvalinde ten 2)"; M_CPU="$(field minimal ten 2)"
-K_RUN="$(field korvalinde ten 3)"; M_RUN="$(field minimal ten 3)"
-K_WAKE10="$(field korvalinde ten 4)"; M_WAKE10="$(field minimal ten 4)"
+K_CPU="$(field korvalinde ten 2)"; M_CPU="$(field minimal ten 2)"; S_CPU="$(field samework ten 2)"
+K_RUN="$(field korvalinde ten 3)"; M_RUN="$(field minimal ten 3)"; S_RUN="$(field samework ten 3)"
+K_WAKE10="$(field korvalinde ten 4)"; M_WAKE10="$(field minimal ten 4)"; S_WAKE10="$(field samework ten 4)"
 K_WAKE0="$(field korvalinde none 4)"; M_WAKE0="$(field minimal none 4)"
-K_RW10="$(field korvalinde ten 6)"; M_RW10="$(field minimal ten 6)"
+K_RW10="$(field korvalinde ten 6)"; M_RW10="$(field minimal ten 6)"; S_RW10="$(field samework ten 6)"
 K_RW0="$(field korvalinde none 6)"; M_RW0="$(field minimal none 6)"
 K_WAKES="$(field korvalinde still 4)"; M_WAKES="$(field minimal still 4)"
 K_RWS="$(field korvalinde still 6)"; M_RWS="$(field minimal still 6)"
@@ -251,33 +274,35 @@ K_CPUS="$(field korvalinde still 2)"; M_CPUS="$(field minimal still 2)"
   echo "Korvalinde: $KORVALINDE_EXE"
   echo "$(date '+%Y-%m-%d %H:%M'), $(wine --version 2>/dev/null), $(nproc) cores$([ "${BENCH_REALTIME:-0}" = 1 ] && echo ', real-time policy')"
   echo
-  echo "| measure | Korvalinde | minimal window | ratio |"
-  echo "|---|---:|---:|---:|"
-  echo "| expiry latency, ms, min / median / max of $EXPIRIES | $L_MIN / $L_MEDIAN / $L_MAX | — | — |"
-  echo "| CPU over ${CPU_SECONDS} s, ten timers, ms (utime + stime) | $K_CPU | $M_CPU | $(ratio "$K_CPU" "$M_CPU") |"
-  echo "| the same, ms of run time (schedstat) | $K_RUN | $M_RUN | $(ratio "$K_RUN" "$M_RUN") |"
-  echo "| wakeups/s, ten timers | $K_WAKE10 | $M_WAKE10 | $(ratio "$K_WAKE10" "$M_WAKE10") |"
-  echo "| wakeups/s, no timers | $K_WAKE0 | $M_WAKE0 | $(ratio "$K_WAKE0" "$M_WAKE0") |"
-  echo "| wakeups/s, ten paused unnamed timers (ticks, no row changes) | $K_WAKES | $M_WAKES | $(ratio "$K_WAKES" "$M_WAKES") |"
-  echo "| CPU over ${IDLE_SECONDS} s, ten paused unnamed timers, ms | $K_CPUS | $M_CPUS | $(ratio "$K_CPUS" "$M_CPUS") |"
-  echo "| read + write syscalls/s, ten timers | $K_RW10 | $M_RW10 | $(ratio "$K_RW10" "$M_RW10") |"
-  echo "| read + write syscalls/s, no timers | $K_RW0 | $M_RW0 | $(ratio "$K_RW0" "$M_RW0") |"
-  echo "| read + write syscalls/s, ten paused unnamed timers | $K_RWS | $M_RWS | $(ratio "$K_RWS" "$M_RWS") |"
-  echo "| start-up to visible window, ms, median of $STARTS | $K_START_MEDIAN | $M_START_MEDIAN | $(ratio "$K_START_MEDIAN" "$M_START_MEDIAN") |"
-  echo "| working set, MB (VmRSS / VmHWM) | $(mb "$K_RSS") / $(mb "$K_HWM") | $(mb "$M_RSS") / $(mb "$M_HWM") | $(ratio "$K_RSS" "$M_RSS") |"
-  echo "| peak working set (GetProcessMemoryInfo), MB | $(mb "$K_PEAK") | $(mb "$M_PEAK") | $(ratio "$K_PEAK" "$M_PEAK") |"
+  echo "| measure | Korvalinde | minimal window | same-work window | Korvalinde / minimal | Korvalinde / same-work |"
+  echo "|---|---:|---:|---:|---:|---:|"
+  echo "| expiry latency, ms, min / median / max of $EXPIRIES | $L_MIN / $L_MEDIAN / $L_MAX | — | — | — | — |"
+  row "CPU over ${CPU_SECONDS} s, ten timers, ms (utime + stime)" "$K_CPU" "$M_CPU" "$S_CPU"
+  row "the same, ms of run time (schedstat)" "$K_RUN" "$M_RUN" "$S_RUN"
+  row "wakeups/s, ten timers" "$K_WAKE10" "$M_WAKE10" "$S_WAKE10"
+  row "wakeups/s, no timers" "$K_WAKE0" "$M_WAKE0"
+  row "wakeups/s, ten paused unnamed timers (ticks, no row changes)" "$K_WAKES" "$M_WAKES"
+  row "CPU over ${IDLE_SECONDS} s, ten paused unnamed timers, ms" "$K_CPUS" "$M_CPUS"
+  row "read + write syscalls/s, ten timers" "$K_RW10" "$M_RW10" "$S_RW10"
+  row "read + write syscalls/s, no timers" "$K_RW0" "$M_RW0"
+  row "read + write syscalls/s, ten paused unnamed timers" "$K_RWS" "$M_RWS"
+  row "start-up to visible window, ms, median of $STARTS" "$K_START_MEDIAN" "$M_START_MEDIAN"
+  echo "| working set, MB (VmRSS / VmHWM) | $(mb "$K_RSS") / $(mb "$K_HWM") | $(mb "$M_RSS") / $(mb "$M_HWM") | $(mb "$S_RSS") / $(mb "$S_HWM") | $(ratio "$K_RSS" "$M_RSS") | $(ratio "$K_RSS" "$S_RSS") |"
+  row "peak working set (GetProcessMemoryInfo), MB" "$(mb "$K_PEAK")" "$(mb "$M_PEAK")" "$(mb "$S_PEAK")"
   echo
-  echo "The minimal window's 250 ms timer runs in both wakeup phases; the minimal window has no notice."
+  echo "The minimal window's 250 ms timer runs in every wakeup phase; the minimal window has no notice."
+  echo "The same-work window runs in the ten-timer phase only: its ten rows turn between name and time as Korvalinde's ten named rows do."
   echo "Idle window without a timer (the floor): wakeups/s $(field idle none 4) (no timers phase), $(field idle ten 4) (ten timers phase); CPU $(field idle ten 2) ms over ${CPU_SECONDS} s."
   if [ -n "${PIDS[wineserver]:-}" ]; then
-    echo "Shared by all three programs over the ${CPU_SECONDS} s with ten timers: wineserver CPU $(field wineserver ten 2) ms, Xvfb CPU $(field xvfb ten 2) ms."
+    echo "Shared by all the programs over the ${CPU_SECONDS} s with ten timers: wineserver CPU $(field wineserver ten 2) ms, Xvfb CPU $(field xvfb ten 2) ms."
   fi
   echo "Hand-over of a request (LB_ADDFILE sent until answered), ms: median $SEND_MEDIAN, max $SEND_MAX."
-  echo "Involuntary context switches/s with ten timers: Korvalinde $(field korvalinde ten 5), minimal window $(field minimal ten 5)."
-  awk -v k="${PHASE[korvalinde,ten]}" -v m="${PHASE[minimal,ten]}" 'BEGIN {
-    split(k, a, " "); split(m, b, " "); ka = a[4] + a[5]; mb = b[4] + b[5]
-    r = (mb > 0) ? ka / mb : 0; kc = (ka > 0) ? a[3] * 1000 / (ka * a[1]) : 0; mc = (mb > 0) ? b[3] * 1000 / (mb * b[1]) : 0
-    printf "All context switches/s with ten timers: Korvalinde %.1f, minimal window %.1f (%.1f ×); CPU per switch: %.0f µs, %.0f µs.\n", ka, mb, r, kc, mc }'
+  echo "Involuntary context switches/s with ten timers: Korvalinde $(field korvalinde ten 5), minimal window $(field minimal ten 5), same-work window $(field samework ten 5)."
+  awk -v k="${PHASE[korvalinde,ten]}" -v m="${PHASE[minimal,ten]}" -v w="${PHASE[samework,ten]}" 'BEGIN {
+    split(k, a, " "); split(m, b, " "); split(w, c, " "); ka = a[4] + a[5]; mb = b[4] + b[5]; sw = c[4] + c[5]
+    kc = (ka > 0) ? a[3] * 1000 / (ka * a[1]) : 0; mc = (mb > 0) ? b[3] * 1000 / (mb * b[1]) : 0
+    sc = (sw > 0) ? c[3] * 1000 / (sw * c[1]) : 0
+    printf "All context switches/s with ten timers: Korvalinde %.1f, minimal window %.1f, same-work window %.1f; CPU per switch: %.0f µs, %.0f µs, %.0f µs.\n", ka, mb, sw, kc, mc, sc }'
   echo "Load average (1, 5, 15 min): before $LOAD_BEFORE; after the no-timer phase ${LOAD[none]}; after the ten-timer phase ${LOAD[ten]}."
 } > "$OUT/results.md"
 echo

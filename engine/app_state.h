@@ -1,11 +1,9 @@
-// The program's one global state block: the timer table, the name history, the settings,
-// the flags and the handles. Statically allocated and zero at start; zero is also the
+// The engine's and the store's global state block: the timer table, the name history, the
+// tick's phase and notice flags, and the settings. (The window's handles and flags are the
+// window layer's: ui/window_state.h.) Statically allocated and zero at start; zero is also the
 // default of every setting.
 #pragma once
 #include <cstdint>
-
-typedef void* WindowHandle;   // an HWND on Windows, opaque to the engine
-typedef void* ImeContext;     // an HIMC on Windows
 
 const int MAX_TIMERS = 10;
 const int MAX_HISTORY = 16;
@@ -15,7 +13,6 @@ const int MAX_NAME_LENGTH = 10;
 const int TIME_TEXT_UNITS = 256;      // a time text of at most 255 units and its terminator
 const int TIME_TEXT_BUFFER_UNITS = 32;
 const int ROW_TEXT_UNITS = 16;        // the longest row text, "*234:05:06" or a name, and room to spare
-const int TIP_TEXT_UNITS = 64;        // a tooltip: a name, a line feed and what the time means
 
 struct TimerRecord {
     uint64_t Preset;       // the value the user set: duration, or ms since local midnight
@@ -60,24 +57,6 @@ struct AppState {
     int32_t TopMost;
     uint16_t HotKey;                                // low byte virtual key, high byte HOTKEYF_* flags
     int32_t RememberAtShutdown;
-
-    // main window
-    void* Instance;                                 // HINSTANCE of the program's module
-    WindowHandle MainWindow;
-    int32_t ModalOpen;
-    int32_t KeepTimersOnClose;                      // save-and-quit is closing the window
-    uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
-    int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
-    char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows
-    ImeContext SavedImeContext;                     // the main window's own input context
-    ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
-    int32_t EditIndex;
-    uint8_t HotKeyRegistered;
-    WindowHandle ToolTip;                           // one tooltip control for every control of the window
-    char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show
-    int32_t AccessibilityReady;                     // COM is started: controls tell screen readers their names
-    int32_t LineHeight;
-    int32_t CharWidth;
 };
 
 extern AppState App;

@@ -1,6 +1,6 @@
 // The engine's and the store's only way to the platform: the clock, the local time,
 // character stepping and case, and the module path. The Win32 build implements these with
-// the real calls (ui/platform_win32.cpp); the native unit tests with a fake clock.
+// the real calls (ui/win32/platform.cpp); the native unit tests with a fake clock.
 #pragma once
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The counting half of the quarter-second tick: timers count down by the time since
 // LastTick, and the tick says what each row shows and which timers ran out. What the user
-// sees of it (row texts, the raised window, the notice) is the window side's (ui/time_up.h).
+// sees of it (row texts, the raised window, the notice) is the window side's (ui/tick_driver.h).
 #pragma once
 #include <cstdint>
 #include "app_state.h"

@@ -1,5 +1,5 @@
 // The seven registry operations the store needs, all under HKEY_CURRENT_USER. The Win32
-// build uses advapi32 (store/registry_win32.cpp); the native tests an in-memory registry
+// build uses advapi32 (store/win32/registry.cpp); the native tests an in-memory registry
 // (tests/unit/fakes.cpp). Results: 1 for success, 0 for failure.
 #pragma once
 #include <cstdint>

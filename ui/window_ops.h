@@ -1,8 +1,8 @@
-// The window operations of the tick and the time-up notice. ui/window_ops_win32.cpp does
+// The window operations of the tick and the time-up notice. ui/win32/window_ops.cpp does
 // them with the real calls; the unit tests with a fake window whose notice runs ticks.
 #pragma once
 #include <cstdint>
-#include "app_state.h"
+#include "window_state.h"
 
 // Who has the foreground, seen from the main window.
 enum ForegroundOwner {

@@ -8,7 +8,7 @@
 #include "fakes.h"
 #include "fuzz_support.h"
 #include "settings_store.h"
-#include "store_internal.h"
+#include "stored_values.h"
 #include "timer_handover.h"
 
 static std::u16string ValueName(int index)   // 31 names

@@ -11,6 +11,7 @@ typedef std::map<std::u16string, FakeValue> FakeKey;
 
 void ResetFakes() {
     std::memset(static_cast<void*>(&App), 0, sizeof App);
+    std::memset(static_cast<void*>(&Ui), 0, sizeof Ui);
     Fake = FakeState();
 }
 

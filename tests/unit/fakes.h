@@ -8,6 +8,7 @@
 #include <vector>
 #include <gtest/gtest.h>
 #include "app_state.h"
+#include "window_state.h"
 #include "platform.h"
 
 typedef std::vector<uint8_t> Bytes;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include "fakes.h"
 #include "resource.h"
-#include "time_up.h"
+#include "tick_driver.h"
 #include "registry.h"
 #include "timer_table.h"
 #include "window_ops.h"
@@ -156,7 +156,7 @@ TEST_F(TickTest, EarlyCheckAtTheDueMoment) {
     EXPECT_EQ((Texts{u"b"}), TimerNames());
     EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // b is paused: nothing due
 
-    App.ModalOpen = 1;   // a dialog of ours is open: every check is dropped
+    Ui.ModalOpen = 1;   // a dialog of ours is open: every check is dropped
     Fake.TickCount = 900;
     OnWindowTimer(MainWindow, WINDOW_TIMER_ID);
     EXPECT_EQ(600u, App.LastTick);

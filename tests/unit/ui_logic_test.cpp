@@ -2,13 +2,12 @@
 // position across workspace and screen coordinates, the tooltips and what screen readers say.
 #include <climits>
 #include <gtest/gtest.h>
-#include "accessible_name.h"
+#include "control_texts.h"
 #include "fakes.h"
 #include "hotkey_modifiers.h"
 #include "request_split.h"
 #include "resource.h"
 #include "timer_table.h"
-#include "tooltip_text.h"
 #include "window_position.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include "window_ops.h"   // BuildTimerRows, which the tick calls too
+#include "window_state.h"
 
 extern const wchar_t MAIN_CLASS_NAME[];     // "KorvalindeMainClass"
 extern const wchar_t MAIN_WINDOW_TITLE[];   // "Korvalinde"
@@ -27,11 +28,13 @@ void PlaceToolTip(HWND window, int id, const RECT& rect);
 void OnToolTipText(NMTTDISPINFOW* info);
 // The tip on show, if it is the control id's, takes its text again.
 void RefreshToolTip(int id);
+// Passes a mouse message of the main window or one of its controls to the tips (TTM_RELAYEVENT).
+void RelayToolTipMouse(const MSG* message);
 
-// accessibility_win32.cpp: names for screen readers, with COM from the start to the end
+// accessibility.cpp: names for screen readers, with COM from the start to the end
 void StartAccessibility();
 void EndAccessibility();
-// The control answers a screen reader with the name and key of ui/accessible_name.h.
+// The control answers a screen reader with the name and key of ui/control_texts.h.
 void MakeAccessible(HWND control);
 
 // timer_dialog.cpp

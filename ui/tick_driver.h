@@ -2,7 +2,7 @@
 // notice that lists every expired timer; when the tick runs at all.
 #pragma once
 #include <cstdint>
-#include "app_state.h"
+#include "window_state.h"
 
 // "TimeUp", the notice's caption.
 extern const char16_t NOTICE_CAPTION[];

@@ -89,7 +89,7 @@ static int InitInstance(HINSTANCE instance)
     controls.dwICC = ICC_HOTKEY_CLASS | ICC_BAR_CLASSES;
     InitCommonControlsEx(&controls);
 
-    App.Instance = instance;
+    Ui.Instance = instance;
     LoadSettings();
     return 1;
 }
@@ -116,6 +116,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0)) {
+        RelayToolTipMouse(&message);
         // The keys act on the main window whichever of its controls has the focus.
         if (!accelerators || !TranslateAcceleratorW(window, accelerators, &message)) {
             TranslateMessage(&message);

@@ -8,7 +8,7 @@
 #include "resource.h"
 #include "time_text.h"
 #include "timer_table.h"
-#include "tooltip_text.h"
+#include "control_texts.h"
 
 // A tooltip on the time field and on its label with the forms of a time text. Owned by the
 // dialog, it goes when the dialog goes.
@@ -16,7 +16,7 @@ static void AddTimeFieldHint(HWND dialog)
 {
     HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
-                               static_cast<HINSTANCE>(App.Instance), nullptr);
+                               static_cast<HINSTANCE>(Ui.Instance), nullptr);
     HWND field = GetDlgItem(dialog, IDC_TIME);
     if (!tip || !field)
         return;
@@ -46,7 +46,7 @@ static void InitTimerDialog(HWND dialog)
     for (int i = 0; i < App.History.Count && i < MAX_HISTORY; ++i)
         SendDlgItemMessageW(dialog, IDC_NAME, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(App.History.Entries[i])));
     // Digits and A, P, M are typed straight into the time field, without the input method.
-    App.TimeFieldImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), nullptr);
+    Ui.TimeFieldImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), nullptr);
     AddTimeFieldHint(dialog);
 }
 
@@ -87,9 +87,9 @@ INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         }
         return FALSE;
     case WM_DESTROY:
-        if (App.TimeFieldImeContext)
-            ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), static_cast<HIMC>(App.TimeFieldImeContext));
-        App.TimeFieldImeContext = nullptr;
+        if (Ui.TimeFieldImeContext)
+            ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), static_cast<HIMC>(Ui.TimeFieldImeContext));
+        Ui.TimeFieldImeContext = nullptr;
         return FALSE;
     }
     return FALSE;
@@ -98,11 +98,11 @@ INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        App.EditIndex = static_cast<int>(lParam);
+        Ui.EditIndex = static_cast<int>(lParam);
         InitTimerDialog(dialog);
         SetWindowTextW(dialog, L"" EDIT_DIALOG_CAPTION);
-        if (App.EditIndex >= 0 && App.EditIndex < App.Timers.Count) {
-            const TimerRecord& record = App.Timers.Records[App.EditIndex];
+        if (Ui.EditIndex >= 0 && Ui.EditIndex < App.Timers.Count) {
+            const TimerRecord& record = App.Timers.Records[Ui.EditIndex];
             SetDlgItemTextW(dialog, IDC_TIME, AsWide(EditFormText(&record)));
             SetDlgItemTextW(dialog, IDC_NAME, AsWide(record.Name));
         }
@@ -110,8 +110,8 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     }
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
         wchar_t timeText[TIME_TEXT_UNITS], name[MAX_NAME_LENGTH + 1];
-        if (App.EditIndex >= 0 && App.EditIndex < App.Timers.Count && ReadTimerFields(dialog, timeText, name) &&
-            ReplaceTimer(App.EditIndex, AsUtf16(timeText), AsUtf16(name)))
+        if (Ui.EditIndex >= 0 && Ui.EditIndex < App.Timers.Count && ReadTimerFields(dialog, timeText, name) &&
+            ReplaceTimer(Ui.EditIndex, AsUtf16(timeText), AsUtf16(name)))
             AcceptTimer(dialog, name);
         return TRUE;
     }

@@ -1,7 +1,7 @@
 // The window side of the tick: shows what CountDownTimers says, brings the window forward
 // when timers run out and shows the one notice that lists them all, replacing an open one.
 // Window-free: it works through ui/window_ops.h, so the unit tests drive it natively.
-#include "time_up.h"
+#include "tick_driver.h"
 #include "resource.h"
 #include "text16.h"
 #include "tick.h"
@@ -28,7 +28,7 @@ void ShowRowText(WindowHandle mainWindow, int row, const char16_t* text)
 {
     if (row < 0 || row >= MAX_TIMERS)
         return;
-    char16_t(&shown)[ROW_TEXT_UNITS] = App.ShownRowText[row];
+    char16_t(&shown)[ROW_TEXT_UNITS] = Ui.ShownRowText[row];
     // Setting a static's text repaints it even when nothing changes.
     if (TextEqual(shown, text))
         return;
@@ -38,10 +38,10 @@ void ShowRowText(WindowHandle mainWindow, int row, const char16_t* text)
 
 static void DisarmEarlyCheck(WindowHandle mainWindow)
 {
-    if (!App.EarlyCheckArmed)
+    if (!Ui.EarlyCheckArmed)
         return;
     WindowStopTimer(mainWindow, EARLY_CHECK_TIMER_ID);
-    App.EarlyCheckArmed = 0;
+    Ui.EarlyCheckArmed = 0;
 }
 
 // A timer that falls due before the next regular tick gets a check of its own at its due
@@ -54,22 +54,22 @@ static void ArmEarlyCheck(WindowHandle mainWindow)
         DisarmEarlyCheck(mainWindow);
         return;
     }
-    App.EarlyCheckArmed = WindowStartTimer(mainWindow, EARLY_CHECK_TIMER_ID, static_cast<unsigned>(due));
+    Ui.EarlyCheckArmed = WindowStartTimer(mainWindow, EARLY_CHECK_TIMER_ID, static_cast<unsigned>(due));
 }
 
 // Starts the 250 ms tick when the table holds a timer and stops it (with the early check)
 // when it holds none. 0 when the tick is needed but could not be started.
-static int KeepTickRunning(WindowHandle mainWindow)
+static int StartOrStopTick(WindowHandle mainWindow)
 {
-    if (App.Timers.Count > 0 && !App.WindowTimerId) {
+    if (App.Timers.Count > 0 && !Ui.WindowTimerId) {
         // LastTick stays where the last tick left it; AddTimer added the time since then to
         // the new timer, and the first tick takes it off again.
         if (WindowStartTimer(mainWindow, WINDOW_TIMER_ID, TICK_PERIOD_MS))
-            App.WindowTimerId = WINDOW_TIMER_ID;
-    } else if (App.Timers.Count <= 0 && App.WindowTimerId) {
+            Ui.WindowTimerId = WINDOW_TIMER_ID;
+    } else if (App.Timers.Count <= 0 && Ui.WindowTimerId) {
         StopTicks(mainWindow);
     }
-    return App.Timers.Count <= 0 || App.WindowTimerId != 0;
+    return App.Timers.Count <= 0 || Ui.WindowTimerId != 0;
 }
 
 int TimersChanged(WindowHandle mainWindow)
@@ -84,14 +84,14 @@ int TimersChanged(WindowHandle mainWindow)
         ShowRowText(mainWindow, row, label);
     }
     JournalTimers();
-    return KeepTickRunning(mainWindow);
+    return StartOrStopTick(mainWindow);
 }
 
 void StopTicks(WindowHandle mainWindow)
 {
-    if (App.WindowTimerId)
-        WindowStopTimer(mainWindow, App.WindowTimerId);
-    App.WindowTimerId = 0;
+    if (Ui.WindowTimerId)
+        WindowStopTimer(mainWindow, Ui.WindowTimerId);
+    Ui.WindowTimerId = 0;
     DisarmEarlyCheck(mainWindow);
 }
 
@@ -193,6 +193,6 @@ void OnWindowTimer(WindowHandle mainWindow, uintptr_t timerId)
         DisarmEarlyCheck(mainWindow);
     // While a dialog of ours is open the ticks are dropped; the first tick afterwards
     // subtracts the whole time since LastTick.
-    if (!App.ModalOpen)
+    if (!Ui.ModalOpen)
         ProcessTick(mainWindow, regular);
 }

@@ -1,14 +1,14 @@
 // The window operations of the tick and the notice, on the real Win32 calls.
 #include "ui.h"
 #include "resource.h"
-#include "time_up.h"
+#include "tick_driver.h"
 #include "window_ops.h"
 
 static HWND AsWindow(WindowHandle window) { return static_cast<HWND>(window); }
 
-void WindowSetRowText(WindowHandle mainWindow, int row, const char16_t* text)
+void WindowSetRowText(WindowHandle, int row, const char16_t* text)
 {
-    SetDlgItemTextW(AsWindow(mainWindow), ID_ROW_TIME + row, AsWide(text));
+    SetWindowTextW(AsWindow(Ui.RowTimeDisplay[row]), AsWide(text));
     RefreshToolTip(ID_ROW_TIME + row);
 }
 

@@ -48,5 +48,5 @@ const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* position
 
 int PlatformModuleFileName(char16_t* buffer, int room)
 {
-    return static_cast<int>(GetModuleFileNameW(static_cast<HINSTANCE>(App.Instance), AsWide(buffer), room));
+    return static_cast<int>(GetModuleFileNameW(static_cast<HINSTANCE>(Ui.Instance), AsWide(buffer), room));
 }

@@ -6,9 +6,9 @@
 #include <commctrl.h>
 #include "app_state.h"
 #include "resource.h"
-#include "tooltip_text.h"
+#include "control_texts.h"
 
-static HWND ToolTip() { return static_cast<HWND>(App.ToolTip); }
+static HWND ToolTip() { return static_cast<HWND>(Ui.ToolTip); }
 
 // A static control lets the mouse through to the window below it, so a time display's tool
 // is a rectangle of the main window; a button's tool is the button itself.
@@ -19,7 +19,7 @@ static TOOLINFOW ToolFor(HWND window, HWND control, int id)
     TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
     tool.hwnd = window;
-    tool.uFlags = TTF_SUBCLASS | (IsTimeDisplay(id) ? 0 : TTF_IDISHWND);
+    tool.uFlags = IsTimeDisplay(id) ? 0 : TTF_IDISHWND;   // no TTF_SUBCLASS: see RelayToolTipMouse
     tool.uId = IsTimeDisplay(id) ? static_cast<UINT_PTR>(id) : reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     return tool;
@@ -30,9 +30,9 @@ void CreateToolTips()
     // Owned by no window: a tooltip makes itself top-most, and under Wine a top-most popup owned
     // by the main window keeps the main window from being made top-most itself. The tip still
     // comes to the top whenever it shows; the main window destroys it when it ends.
-    App.ToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    Ui.ToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  static_cast<HINSTANCE>(App.Instance), nullptr);
+                                  static_cast<HINSTANCE>(Ui.Instance), nullptr);
     // A width makes the tip break lines at "\n": the name above, the time below.
     if (ToolTip())
         SendMessageW(ToolTip(), TTM_SETMAXTIPWIDTH, 0, 400);
@@ -42,7 +42,7 @@ void DestroyToolTips()
 {
     if (ToolTip())
         DestroyWindow(ToolTip());
-    App.ToolTip = nullptr;
+    Ui.ToolTip = nullptr;
 }
 
 void AddToolTip(HWND window, HWND control, int id)
@@ -74,8 +74,8 @@ void OnToolTipText(NMTTDISPINFOW* info)
 {
     const int id = (info->uFlags & TTF_IDISHWND) ? GetDlgCtrlID(reinterpret_cast<HWND>(info->hdr.idFrom))
                                                  : static_cast<int>(info->hdr.idFrom);
-    ToolTipText(id, App.ToolTipBuffer);
-    info->lpszText = AsWide(App.ToolTipBuffer);
+    ToolTipText(id, Ui.ToolTipBuffer);
+    info->lpszText = AsWide(Ui.ToolTipBuffer);
 }
 
 void RefreshToolTip(int id)
@@ -94,4 +94,28 @@ void RefreshToolTip(int id)
     // The control asks for its text again and redraws the tip where it is.
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(ToolTip(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The tip learns where the mouse is from the message loop. A tooltip that subclasses the main
+// window instead finds its data (GetProp) on every message the window gets, each tick and each
+// row repaint among them, and under Wine each of those is a round trip to the server. A mouse
+// message over a time display comes to the main window (a static lets the mouse through) in its
+// coordinates, which its rectangle tool is in; one over a button comes to the button, its tool.
+void RelayToolTipMouse(const MSG* message)
+{
+    switch (message->message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        break;
+    default:
+        return;
+    }
+    HWND main = static_cast<HWND>(Ui.MainWindow);
+    if (ToolTip() && (message->hwnd == main || GetParent(message->hwnd) == main))
+        SendMessageW(ToolTip(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(message));
 }

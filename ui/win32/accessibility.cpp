@@ -1,10 +1,10 @@
 // Names for screen readers. A control of the main window answers WM_GETOBJECT with the
 // standard accessible object of the system, wrapped so that the name and keyboard shortcut of
-// ui/accessible_name.h are reported instead; everything else is the standard object's.
+// ui/control_texts.h are reported instead; everything else is the standard object's.
 #include "ui.h"
 #include <ole2.h>
 #include <oleacc.h>
-#include "accessible_name.h"
+#include "control_texts.h"
 #include "app_state.h"
 
 // A wrapper answers for one control while a client holds it. The wrappers are a fixed set: a
@@ -195,7 +195,7 @@ static LRESULT AnswerGetObject(HWND control, WPARAM flags)
 static LRESULT CALLBACK AccessibleControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                               DWORD_PTR)
 {
-    if (message == WM_GETOBJECT && App.AccessibilityReady &&
+    if (message == WM_GETOBJECT && Ui.AccessibilityReady &&
         static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
         const LRESULT answer = AnswerGetObject(control, wParam);
         if (answer)
@@ -209,15 +209,15 @@ static LRESULT CALLBACK AccessibleControlProc(HWND control, UINT message, WPARAM
 void StartAccessibility()
 {
     // Without COM the controls answer as the system makes them, without our names.
-    App.AccessibilityReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ? 1 : 0;
+    Ui.AccessibilityReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ? 1 : 0;
 }
 
 void EndAccessibility()
 {
     // Clients still holding a wrapper are cut off here; their references go with them.
-    if (App.AccessibilityReady)
+    if (Ui.AccessibilityReady)
         CoUninitialize();
-    App.AccessibilityReady = 0;
+    Ui.AccessibilityReady = 0;
 }
 
 void MakeAccessible(HWND control)

@@ -6,7 +6,7 @@
 #include "resource.h"
 #include "settings_store.h"
 #include "time_text.h"
-#include "time_up.h"
+#include "tick_driver.h"
 #include "timer_handover.h"
 #include "timer_table.h"
 
@@ -16,7 +16,7 @@ const wchar_t MAIN_WINDOW_TITLE[] = L"Korvalinde";
 static const wchar_t DELETE_QUESTION[] = L"タイマー%d(%s)を削除します\nよろしいですか？";
 static const wchar_t DELETE_CAPTION[] = L"" DELETE_BOX_CAPTION;
 
-static HINSTANCE Instance() { return static_cast<HINSTANCE>(App.Instance); }
+static HINSTANCE Instance() { return static_cast<HINSTANCE>(Ui.Instance); }
 
 static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -25,11 +25,11 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return -1;
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
-    App.LineHeight = metrics.tmHeight + metrics.tmExternalLeading;
-    App.CharWidth = metrics.tmAveCharWidth;
+    Ui.LineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+    Ui.CharWidth = metrics.tmAveCharWidth;
     ReleaseDC(window, dc);
 
-    App.MainWindow = window;
+    Ui.MainWindow = window;
     CreateToolTips();
     // Every tick measures its delta from here, also one that runs inside a message box below.
     App.LastTick = GetTickCount64();
@@ -37,7 +37,7 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     // the tick when there are any.
     if (!TimersChanged(window))
         return -1;
-    App.SavedImeContext = ImmAssociateContext(window, nullptr);
+    Ui.SavedImeContext = ImmAssociateContext(window, nullptr);
     RegisterActivationHotKey(window);
     PostMessageW(window, WM_COMMAND, ID_PROCESS_ARGS, 0);
     return DefWindowProcW(window, message, wParam, lParam);
@@ -57,14 +57,14 @@ static void OnMove(HWND window)
 static void OnDestroy(HWND window)
 {
     StopTicks(window);
-    if (App.SavedImeContext) {
-        ImmAssociateContext(window, static_cast<HIMC>(App.SavedImeContext));
-        App.SavedImeContext = nullptr;
+    if (Ui.SavedImeContext) {
+        ImmAssociateContext(window, static_cast<HIMC>(Ui.SavedImeContext));
+        Ui.SavedImeContext = nullptr;
     }
     DestroyToolTips();
     SaveSettings();
     // After save-and-quit the user counts on the timers being on disk.
-    if (App.KeepTimersOnClose)
+    if (Ui.KeepTimersOnClose)
         FlushSettings();
     PostQuitMessage(0);
 }
@@ -73,7 +73,7 @@ static void OnDestroy(HWND window)
 // journal goes too. Save-and-quit closes the same way but keeps what it saved.
 static void OnClose()
 {
-    if (App.RememberAtShutdown && !App.KeepTimersOnClose)
+    if (App.RememberAtShutdown && !Ui.KeepTimersOnClose)
         DiscardJournal();
 }
 
@@ -93,9 +93,9 @@ static void OnEndSession(WPARAM sessionEnds)
 // subtracts the whole time it was open. IDOK when it changed the timers.
 static INT_PTR RunModalDialog(HWND window, int templateId, DLGPROC procedure, LPARAM parameter)
 {
-    App.ModalOpen = 1;
+    Ui.ModalOpen = 1;
     INT_PTR result = DialogBoxParamW(Instance(), MAKEINTRESOURCEW(templateId), window, procedure, parameter);
-    App.ModalOpen = 0;
+    Ui.ModalOpen = 0;
     return result;
 }
 
@@ -104,9 +104,9 @@ static int ConfirmDelete(HWND window, int index)
 {
     wchar_t question[64];
     wsprintfW(question, DELETE_QUESTION, index + 1, AsWide(TimerLabel(&App.Timers.Records[index])));
-    App.ModalOpen = 1;
+    Ui.ModalOpen = 1;
     int answer = MessageBoxW(window, question, DELETE_CAPTION, MB_OKCANCEL | MB_ICONQUESTION);
-    App.ModalOpen = 0;
+    Ui.ModalOpen = 0;
     return answer == IDOK;
 }
 
@@ -159,9 +159,9 @@ static void OnSettingsCommand(HWND window)
 {
     // The hot key is off while the dialog is open, and registered again from the word as it
     // then stands, after OK and after Cancel alike.
-    if (App.HotKeyRegistered)
+    if (Ui.HotKeyRegistered)
         UnregisterHotKey(window, ACTIVATION_HOTKEY_ID);
-    App.HotKeyRegistered = 0;
+    Ui.HotKeyRegistered = 0;
     RunModalDialog(window, IDD_SETTINGS, SettingsDialogProc, 0);
     RegisterActivationHotKey(window);
 }
@@ -191,7 +191,7 @@ static void OnCommand(HWND window, WPARAM wParam)
         OnTopMostCommand(window);
         break;
     case ID_SUSPEND_ALL:
-        App.KeepTimersOnClose = 1;
+        Ui.KeepTimersOnClose = 1;
         SaveTimers();
         // The default procedure destroys the window within this call; WM_DESTROY then saves
         // the settings, after the timers.

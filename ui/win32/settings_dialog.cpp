@@ -34,7 +34,7 @@ static void LoadSettingsIcon(HWND dialog)
         return;
     const int fits = box.right < box.bottom ? box.right : box.bottom;
     const int side = fits >= ICON_IMAGE_SIZE && fits < ICON_IMAGE_SIZE * 5 / 4 ? ICON_IMAGE_SIZE : fits;
-    HICON icon = static_cast<HICON>(LoadImageW(static_cast<HINSTANCE>(App.Instance), MAKEINTRESOURCEW(IDI_MAIN),
+    HICON icon = static_cast<HICON>(LoadImageW(static_cast<HINSTANCE>(Ui.Instance), MAKEINTRESOURCEW(IDI_MAIN),
                                                IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
     if (!icon)
         return;
@@ -95,12 +95,12 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 void RegisterActivationHotKey(HWND window)
 {
-    if (App.HotKey == 0 || App.HotKeyRegistered)
+    if (App.HotKey == 0 || Ui.HotKeyRegistered)
         return;
-    App.HotKeyRegistered = RegisterHotKey(window, ACTIVATION_HOTKEY_ID, HotKeyModifiers(App.HotKey),
+    Ui.HotKeyRegistered = RegisterHotKey(window, ACTIVATION_HOTKEY_ID, HotKeyModifiers(App.HotKey),
                                           HotKeyVirtualKey(App.HotKey))
                                ? 1
                                : 0;
-    if (!App.HotKeyRegistered)
+    if (!Ui.HotKeyRegistered)
         MessageBoxW(window, L"ホットキー登録に失敗しました", L"" ERROR_BOX_CAPTION, MB_ICONERROR);
 }

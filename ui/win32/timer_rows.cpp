@@ -22,7 +22,7 @@ static HWND CreateChild(HWND window, const wchar_t* className, const wchar_t* te
     // Created small at the origin; LayoutTimerRows gives every control its real place.
     HWND control = CreateWindowExW(extendedStyle, className, text, style, 0, 0, 10, 10, window,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   static_cast<HINSTANCE>(App.Instance), nullptr);
+                                   static_cast<HINSTANCE>(Ui.Instance), nullptr);
     AddToolTip(window, control, id);
     MakeAccessible(control);
     return control;
@@ -53,10 +53,14 @@ static void BuildRow(HWND window, int row)
     else
         CreateChild(window, L"STATIC", label, CHILD_STYLE, 0, ID_ROW_LABEL + row);
 
-    if (!GetDlgItem(window, ID_ROW_TIME + row)) {
-        CreateChild(window, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE, ID_ROW_TIME + row);
-        App.ShownRowText[row][0] = 0;
+    HWND time = GetDlgItem(window, ID_ROW_TIME + row);
+    if (!time) {
+        time = CreateChild(window, L"STATIC", L"", CHILD_STYLE, WS_EX_CLIENTEDGE, ID_ROW_TIME + row);
+        Ui.ShownRowText[row][0] = 0;
     }
+    // The tick writes to it by this handle, not by looking the control up each time.
+    Ui.RowTimeDisplay[row] = time;
+
     const wchar_t* pauseText = PauseButtonText(record.Suspended);
     HWND pause = GetDlgItem(window, ID_ROW_PAUSE + row);
     if (pause)
@@ -84,7 +88,8 @@ void BuildTimerRows(WindowHandle handle)
                 DestroyWindow(control);
             }
         }
-        App.ShownRowText[row][0] = 0;
+        Ui.ShownRowText[row][0] = 0;
+        Ui.RowTimeDisplay[row] = nullptr;
     }
 
     HWND add = EnsureChild(window, ID_ADD, L"BUTTON", L"追加", BUTTON_STYLE);
@@ -97,7 +102,7 @@ void BuildTimerRows(WindowHandle handle)
     EnsureChild(window, ID_SUSPEND_ALL, L"BUTTON", L"中断", TOGGLE_STYLE);
     EnsureChild(window, ID_SETTINGS, L"BUTTON", L"\xFF0A", TOGGLE_STYLE);   // ＊
 
-    PixelRect client = ClientAreaFor(count, App.CharWidth, App.LineHeight);
+    PixelRect client = ClientAreaFor(count, Ui.CharWidth, Ui.LineHeight);
     RECT frame = {0, 0, client.Width, client.Height};
     AdjustWindowRectEx(&frame, MAIN_WINDOW_STYLE, FALSE, 0);
     // A size change sends WM_SIZE, whose handler places the controls.
@@ -118,9 +123,9 @@ void LayoutTimerRows(HWND window)
     int total = 0;
     for (int row = 0; row < count && row < MAX_TIMERS; ++row)
         for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind)
-            placements[total++] = {ROW_BASE[kind] + row, RowControlRect(row, kind, App.CharWidth, App.LineHeight)};
+            placements[total++] = {ROW_BASE[kind] + row, RowControlRect(row, kind, Ui.CharWidth, Ui.LineHeight)};
     for (int button = 0; button < BOTTOM_BUTTONS; ++button)
-        placements[total++] = {BOTTOM_IDS[button], BottomButtonRect(count, button, App.CharWidth, App.LineHeight)};
+        placements[total++] = {BOTTOM_IDS[button], BottomButtonRect(count, button, Ui.CharWidth, Ui.LineHeight)};
 
     // All controls move in one deferred batch; if the batch fails, the rest is placed one by one.
     HDWP batch = BeginDeferWindowPos(total);
@@ -156,7 +161,7 @@ void PaintRowBands(HWND window)
     if (dc && paint.fErase) {
         HBRUSH menuBrush = GetSysColorBrush(COLOR_MENU);
         HBRUSH redBrush = CreateSolidBrush(RGB(255, 0, 0));
-        const int pitch = RowPitch(App.LineHeight);
+        const int pitch = RowPitch(Ui.LineHeight);
         for (int band = 0; band <= App.Timers.Count; ++band) {
             RECT rect = {paint.rcPaint.left, band * pitch, paint.rcPaint.right, (band + 1) * pitch};
             FillRect(dc, &rect, BandIsExpired(band) && redBrush ? redBrush : menuBrush);

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include "app_state.h"
 #include "request_split.h"
-#include "time_up.h"
+#include "tick_driver.h"
 #include "timer_table.h"
 
 void AddTimerFromText(HWND window, const wchar_t* request)

@@ -1,0 +1,149 @@
+// The texts the main window's controls give of themselves. A row's time display holds 11
+// characters, too few for a Japanese name of 10; its tip shows the whole name and what the time
+// means, taken at the moment the tip shows, and a screen reader reads the same. A row's buttons
+// read "タイマーk" and what they do, k being the digit beside the row and its key (row 10 is 0).
+#include "control_texts.h"
+#include "resource.h"
+#include "text16.h"
+#include "time_text.h"
+#include "timer_table.h"
+
+struct BottomButton {
+    int Id;
+    const char16_t* Tip;
+    const char16_t* Key;
+};
+
+const char16_t TIME_FIELD_HINT[] = u"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\n"
+                                   u"P5:30 → 午後5時30分 (A は午前)\n5(お茶) → 名前つき (コマンドライン)";
+
+static const BottomButton BOTTOM_BUTTONS_TEXTS[] = {
+    {ID_ADD, u"タイマー追加", u"A"},
+    {ID_MUTE, u"無言：時間切れを知らせない", u"M"},
+    {ID_TOPMOST, u"常に最前面に表示", u"T"},
+    {ID_SUSPEND_ALL, u"タイマーを記憶して終了", u"S"},
+    {ID_SETTINGS, u"設定", u"O"},
+};
+
+static const BottomButton* BottomButtonOf(int controlId)
+{
+    for (const BottomButton& button : BOTTOM_BUTTONS_TEXTS)
+        if (button.Id == controlId)
+            return &button;
+    return nullptr;
+}
+
+// The row of a row control whose timer exists, or -1.
+static int RowOf(int controlId)
+{
+    const int row = controlId & 0xFF;
+    if (controlId < ID_ROW_TIME || controlId > ID_ROW_DELETE + 0xFF || row >= App.Timers.Count || row >= MAX_TIMERS)
+        return -1;
+    return row;
+}
+
+// What a row button does, as its tip says it and as a screen reader says it.
+static const char16_t* RowAction(int controlId, int row, int spoken)
+{
+    switch (controlId & 0xFF00) {
+    case ID_ROW_PAUSE:
+        if (!spoken)
+            return u"一時停止・再開";
+        return App.Timers.Records[row].Suspended ? u"再開" : u"一時停止";
+    case ID_ROW_EDIT:
+        return u"修正";
+    case ID_ROW_DELETE:
+        return u"削除";
+    }
+    return nullptr;
+}
+
+// The display form without the padding in front ("0:12:30", "PM 5:30:00").
+static void AppendTime(char16_t (&text)[TIP_TEXT_UNITS], uint64_t value, int clockMode)
+{
+    const char16_t* shown = FormatTimeText(value, clockMode);
+    while (*shown == u' ')
+        ++shown;
+    TextAppend(text, TIP_TEXT_UNITS, shown);
+}
+
+static void RowTimeTip(const TimerRecord& record, char16_t (&text)[TIP_TEXT_UNITS])
+{
+    if (record.Name[0] != 0) {
+        TextCopyWhole(text, MAX_NAME_LENGTH + 1, record.Name);
+        TextAppend(text, TIP_TEXT_UNITS, u"\n");
+    }
+    if (record.Remaining == 0) {
+        TextAppend(text, TIP_TEXT_UNITS, u"時間切れ");
+    } else if (record.ClockMode) {
+        AppendTime(text, record.Preset, 1);
+        TextAppend(text, TIP_TEXT_UNITS, u" に通知");
+    } else {
+        TextAppend(text, TIP_TEXT_UNITS, u"残り ");
+        AppendTime(text, TimeLeftNow(&record), 0);
+    }
+}
+
+void ToolTipText(int controlId, char16_t (&text)[TIP_TEXT_UNITS])
+{
+    text[0] = 0;
+    const int row = RowOf(controlId);
+    if (row >= 0 && (controlId & 0xFF00) == ID_ROW_TIME) {
+        RowTimeTip(App.Timers.Records[row], text);
+        return;
+    }
+    const BottomButton* button = BottomButtonOf(controlId);
+    const char16_t* what = button ? button->Tip : row >= 0 ? RowAction(controlId, row, 0) : nullptr;
+    if (what == nullptr)
+        return;
+    char16_t key[ACCESSIBLE_KEY_UNITS];
+    AccessibleShortcut(controlId, key);
+    TextCopy(text, TIP_TEXT_UNITS, what);
+    TextAppend(text, TIP_TEXT_UNITS, u" (");
+    TextAppend(text, TIP_TEXT_UNITS, key);
+    TextAppend(text, TIP_TEXT_UNITS, u")");
+}
+
+void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS])
+{
+    name[0] = 0;
+    if (controlId == ID_SETTINGS)
+        TextCopy(name, TIP_TEXT_UNITS, u"設定");
+    const int row = RowOf(controlId);
+    if (row < 0)
+        return;
+    if ((controlId & 0xFF00) == ID_ROW_TIME) {
+        // The tip's two lines, name and time, read as one.
+        ToolTipText(controlId, name);
+        for (char16_t* unit = name; *unit != 0; ++unit)
+            if (*unit == u'\n')
+                *unit = u' ';
+        return;
+    }
+    const char16_t* action = RowAction(controlId, row, 1);
+    if (action == nullptr)
+        return;
+    const char16_t digit[2] = {static_cast<char16_t>(u'0' + (row + 1) % 10), 0};
+    TextCopy(name, TIP_TEXT_UNITS, u"タイマー");
+    TextAppend(name, TIP_TEXT_UNITS, digit);
+    TextAppend(name, TIP_TEXT_UNITS, u" ");
+    TextAppend(name, TIP_TEXT_UNITS, action);
+}
+
+void AccessibleShortcut(int controlId, char16_t (&key)[ACCESSIBLE_KEY_UNITS])
+{
+    key[0] = 0;
+    const BottomButton* button = BottomButtonOf(controlId);
+    if (button != nullptr)
+        TextCopy(key, ACCESSIBLE_KEY_UNITS, button->Key);
+    const int row = RowOf(controlId);
+    if (row < 0 || (controlId & 0xFF00) == ID_ROW_TIME)
+        return;
+    if ((controlId & 0xFF00) == ID_ROW_EDIT)
+        TextCopy(key, ACCESSIBLE_KEY_UNITS, u"Ctrl+");
+    if ((controlId & 0xFF00) == ID_ROW_DELETE)
+        TextCopy(key, ACCESSIBLE_KEY_UNITS, u"Alt+");
+    // The key of row i is the digit (i + 1) mod 10: row 10 is 0.
+    const char16_t digit[2] = {static_cast<char16_t>(u'0' + (row + 1) % 10), 0};
+    TextAppend(key, ACCESSIBLE_KEY_UNITS, digit);
+}

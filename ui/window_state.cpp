@@ -1,0 +1,4 @@
+// The window layer's one state block.
+#include "window_state.h"
+
+WindowState Ui;

@@ -1,0 +1,33 @@
+// The window layer's global state block: the main window and its controls' handles, the
+// tick's window timers, the row texts on show, the tooltip and the dialogs' state. Statically
+// allocated and zero at start, like the engine's App.
+#pragma once
+#include <cstdint>
+#include "app_state.h"
+
+typedef void* WindowHandle;   // an HWND on Windows, opaque to the window-free code
+typedef void* ImeContext;     // an HIMC on Windows
+
+const int TIP_TEXT_UNITS = 64;        // a tooltip: a name, a line feed and what the time means
+
+struct WindowState {
+    void* Instance;                                 // HINSTANCE of the program's module
+    WindowHandle MainWindow;
+    int32_t ModalOpen;
+    int32_t KeepTimersOnClose;                      // save-and-quit is closing the window
+    uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
+    int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
+    char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows
+    WindowHandle RowTimeDisplay[MAX_TIMERS];        // each row's time display; null without the row
+    ImeContext SavedImeContext;                     // the main window's own input context
+    ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
+    int32_t EditIndex;
+    uint8_t HotKeyRegistered;
+    WindowHandle ToolTip;                           // one tooltip control for every control of the window
+    char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show
+    int32_t AccessibilityReady;                     // COM is started: controls tell screen readers their names
+    int32_t LineHeight;
+    int32_t CharWidth;
+};
+
+extern WindowState Ui;
