@@ -30,8 +30,7 @@
 # BENCH_CPU_SECONDS, BENCH_IDLE_SECONDS, BENCH_EXPIRIES, BENCH_STARTS, BENCH_SESSION (the name of
 # the Wine prefix build/wine-NAME, default "bench"), BENCH_REALTIME=1 (root: once the prefix is
 # ready, the session's processes run under SCHED_FIFO, out of reach of other work on a busy
-# machine; involuntary switches then drop to zero and wakeups read higher, 96/s instead of 55/s
-# with ten timers on a 2-core machine). For a quick try:
+# machine; involuntary switches then drop to zero and wakeups read higher). For a quick try:
 #   BENCH_CPU_SECONDS=10 BENCH_IDLE_SECONDS=5 BENCH_EXPIRIES=6 BENCH_STARTS=3 bash bench/run.sh
 #
 # No probe runs while CPU and wakeups are counted: nothing but the programs' own timers wakes them.
@@ -51,32 +50,19 @@ EXPIRY_SECONDS=2
 OUT="$ROOT/build/bench"
 
 bash scripts/install-deps.sh
-
-if [ -f build/mingw/CMakeCache.txt ]; then
-  cmake -S . -B build/mingw >/dev/null
-else
-  cmake -S . -B build/mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
-fi
-if [ -z "${KORVALINDE_EXE:-}" ]; then
-  cmake --build build/mingw -j2 --target bench >/dev/null
-  KORVALINDE_EXE="$ROOT/build/mingw/Korvalinde.exe"
-else
-  cmake --build build/mingw -j2 --target bench_minimal_window bench_same_work_window bench_probe >/dev/null
-fi
-KORVALINDE_EXE="$(cd "$(dirname "$KORVALINDE_EXE")" && pwd)/$(basename "$KORVALINDE_EXE")"
-[ -f "$KORVALINDE_EXE" ] || { echo "bench: $KORVALINDE_EXE not found" >&2; exit 1; }
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+kv_build_mingw bench_minimal_window bench_same_work_window bench_probe >/dev/null
 MINIMAL_EXE="$ROOT/build/mingw/bench/minimal_window.exe"
 SAME_EXE="$ROOT/build/mingw/bench/same_work_window.exe"
 PROBE_EXE="$ROOT/build/mingw/bench/bench_probe.exe"
-K_CLASS=KorvalindeMainClass
+K_CLASS=korvalinde   # the probe's name for Korvalinde's window class
 M_CLASS=KorvalindeBenchMinimalClass
 S_CLASS=KorvalindeBenchSameWorkClass
 
 mkdir -p "$OUT"
 rm -f "$OUT"/*.log
 
-# shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh
 cleanup() {
   local rc=$?
   trap - EXIT INT TERM
