@@ -233,8 +233,9 @@ struct Program {  // one run of Korvalinde.exe
   bool Settle() { return !Send(main, WM_NULL); }  // its thread is back in a message loop, what it did is done
   bool WaitExit(DWORD* code = nullptr) {          // without code: true only for exit code 0
     DWORD own = 1;
-    return !WaitForSingleObject(pi.hProcess, 10000) && GetExitCodeProcess(pi.hProcess, code ? code : &own) &&
-           (code || !own);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) return false;
+    if (!GetExitCodeProcess(pi.hProcess, code ? code : &own)) return false;
+    return code || own == 0;
   }
   void Quit() {
     PostMessageW(main, WM_CLOSE, 0, 0);
@@ -263,7 +264,7 @@ struct Program {  // one run of Korvalinde.exe
     return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == M.pitch * (rows + 1); });
   }
   bool WaitText(int id, const std::wstring& text, bool prefix = false) {  // the control shows text, or begins so
-    return WaitFor([&] { return prefix ? !Text(id).rfind(text, 0) : Text(id) == text; });
+    return WaitFor([&] { return prefix ? Text(id).rfind(text, 0) == 0 : Text(id) == text; });
   }
   void Command(int id) { PostMessageW(main, WM_COMMAND, id, LPARAM(Control(id))); }  // as a click
   LRESULT Request(const std::wstring& text) { return Send(main, LB_ADDFILE, 0, LPARAM(text.c_str())); }
