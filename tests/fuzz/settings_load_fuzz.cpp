@@ -38,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < App.Timers.Count; ++i)
         Check(Terminated(App.Timers.Records[i].Name, MAX_NAME_LENGTH + 1));
 
+    // As the program goes on: the window writes the journal anew (when remembering), and a later
+    // save-and-quit writes the table.
+    JournalTimers();
     TimerTable loaded = App.Timers;
     SaveTimers();
     std::memset(&App.Timers, 0, sizeof App.Timers);
