@@ -63,7 +63,7 @@ TEST_F(EngineTest, TableOperations) {
     EXPECT_EQ(1, AddTimer(u"P4:59", u"0123456789AB"));   // a name is cut to 10 units
     EXPECT_EQ(0, AddTimer(u"0:0:0", u"zero"));
     const TimerRecord* r = App.Timers.Records;
-    EXPECT_EQ((Texts{u"tea", u"", u"0123456789"}), TimerNames());
+    EXPECT_EQ((Texts{u"tea", u"", u"0123456789"}), NamesOf(App.Timers));
     // 16:59 has passed today: tomorrow
     EXPECT_TRUE(r[0].Remaining == 300300 && r[1].Remaining == 1800300 && r[2].Remaining == 86340300 && r[1].ClockMode);
     EXPECT_EQ(std::u16string(u"PM 5:30:00"), TimerLabel(&r[1]));
@@ -97,7 +97,7 @@ TEST_F(EngineTest, TableOperations) {
     DeleteTimer(0);
     DeleteTimer(7);   // beyond the end: nothing
     EXPECT_EQ(7, App.Timers.Count);
-    EXPECT_EQ(u"0123456789", TimerNames()[0]);
+    EXPECT_EQ(u"0123456789", NamesOf(App.Timers)[0]);
 
     Fake.LocalTime = {23, 59, 59, 999};   // a clock time of this very millisecond is now
     EXPECT_EQ(0u, TimeToGo(MS_PER_DAY - 1));

@@ -37,8 +37,6 @@ Texts NamesOf(const TimerTable& table) {
     return names;
 }
 
-Texts TimerNames() { return NamesOf(App.Timers); }
-
 TimerTable Journal() {
     const AppState kept = App;
     App.Timers.Count = 0;

@@ -9,15 +9,13 @@
 
 namespace {
 
-const std::u16string KEY = SETTINGS_KEY;
 const std::u16string RUN_ONCE = u"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-const uint64_t NOW = FILETIME_NOW;
 
 struct StoreTest : ::testing::Test {
-    void SetUp() override { ResetFakes(); Fake.LocalFileTime = NOW; }
+    void SetUp() override { ResetFakes(); Fake.LocalFileTime = FILETIME_NOW; }
     void TearDown() override { EXPECT_EQ(0, Fake.OpenKeys); }
     static void Put(const std::u16string& name, const Bytes& data, uint32_t type = REGISTRY_TYPE_BINARY) {
-        Fake.Keys[KEY][name] = {type, data};
+        Fake.Keys[SETTINGS_KEY][name] = {type, data};
     }
     static Bytes Record(uint64_t preset, uint32_t paused, uint32_t clock, uint64_t time, const std::u16string& name) {
         Bytes record = LE(preset, 8) + LE(paused, 4) + LE(clock, 4) + LE(time, 8) + Utf16(name);
@@ -33,7 +31,7 @@ TEST_F(StoreTest, SettingsRoundTripByteForByte) {
     Put(u"History5", Utf16(u"stale"), REGISTRY_TYPE_STRING);
     SaveSettings();
     SaveHotKeySettings();
-    auto values = Fake.Keys[KEY];
+    auto values = Fake.Keys[SETTINGS_KEY];
     const struct { std::u16string Name; uint32_t Type; Bytes Data; } stored[] = {
         {u"Position", REGISTRY_TYPE_BINARY, {0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}},
         {u"Mute", REGISTRY_TYPE_BINARY, LE(1, 4)}, {u"TopMost", REGISTRY_TYPE_BINARY, LE(1, 4)},
@@ -46,7 +44,7 @@ TEST_F(StoreTest, SettingsRoundTripByteForByte) {
     EXPECT_EQ(0u, values.count(u"History5"));
 
     ResetFakes();
-    Fake.Keys[KEY] = values;
+    Fake.Keys[SETTINGS_KEY] = values;
     LoadSettings();
     EXPECT_TRUE(App.Position.X == -8 && App.Position.Y == 300 && App.Mute == 1 && App.TopMost == 1 &&
                 App.HotKey == 0x0654 && App.RememberAtShutdown == 1);
@@ -82,19 +80,19 @@ TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
     App.Timers.Records[2].Remaining = 0;   // expired while a notice was open
     Put(u"Suspend7", Bytes(49, 0));        // over-long: neither restored nor deleted
     SaveTimers();
-    auto& values = Fake.Keys[KEY];
-    EXPECT_EQ(Record(300000, 0, 0, NOW + UINT64_C(300000) * 10000, u"tea"), values[u"Suspend0"].Data);
+    auto& values = Fake.Keys[SETTINGS_KEY];
+    EXPECT_EQ(Record(300000, 0, 0, FILETIME_NOW + UINT64_C(300000) * 10000, u"tea"), values[u"Suspend0"].Data);
     EXPECT_EQ(Record(60000, 1, 0, 45000, u"egg"), values[u"Suspend1"].Data);
     EXPECT_EQ(Record(60000, 0, 0, 0, u"done"), values[u"Suspend2"].Data);
     EXPECT_EQ(REGISTRY_TYPE_BINARY, values[u"Suspend0"].Type);
 
     App.Timers.Count = 0;
-    Put(u"Suspend3", Record(7, 0, 1, NOW - 10000, u"late"));   // ran out while away
+    Put(u"Suspend3", Record(7, 0, 1, FILETIME_NOW - 10000, u"late"));   // ran out while away
     Put(u"Suspend4", Record(7, 1, 1, 5000, u"clockpause"));   // a clock timer cannot pause
     Put(u"Suspend5", Bytes(10, 0));                           // short: zeros behind it
-    Fake.LocalFileTime = NOW + UINT64_C(60000) * 10000;                 // a minute later
+    Fake.LocalFileTime = FILETIME_NOW + UINT64_C(60000) * 10000;                 // a minute later
     LoadSettings();
-    EXPECT_EQ((Texts{u"tea", u"egg", u"done", u"late", u"clockpause", u""}), TimerNames());
+    EXPECT_EQ((Texts{u"tea", u"egg", u"done", u"late", u"clockpause", u""}), NamesOf(App.Timers));
     const TimerRecord* r = App.Timers.Records;
     EXPECT_TRUE(r[0].Remaining == 240000 && r[1].Remaining == 45000 && r[1].Suspended == 1);
     // Overdue and stored expired alike come back due at once, so the first tick reports them.
@@ -107,20 +105,20 @@ TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
 // The expiry field saturates instead of wrapping, and a restored time is never more than a
 // later save can write as an expiry.
 TEST_F(StoreTest, HugeCountdownsNeverWrap) {
-    const uint64_t longest = (UINT64_MAX - NOW) / 10000;
+    const uint64_t longest = (UINT64_MAX - FILETIME_NOW) / 10000;
     const struct { uint64_t Remaining, Stored; } cases[] = {
-        {longest - 1, NOW + (longest - 1) * 10000},
-        {longest, NOW + longest * 10000},
+        {longest - 1, FILETIME_NOW + (longest - 1) * 10000},
+        {longest, FILETIME_NOW + longest * 10000},
         {longest + 1, UINT64_MAX},
         {UINT64_C(5999999999940000), UINT64_MAX},   // typed as 99999999999 minutes
     };
     for (const auto& c : cases) {
         ResetFakes();
-        Fake.LocalFileTime = NOW;
+        Fake.LocalFileTime = FILETIME_NOW;
         App.Timers.Count = 1;
         App.Timers.Records[0].Remaining = c.Remaining;
         SaveTimers();
-        EXPECT_EQ(LE(c.Stored, 8), Bytes(&Fake.Keys[KEY][u"Suspend0"].Data[16], &Fake.Keys[KEY][u"Suspend0"].Data[24]));
+        EXPECT_EQ(LE(c.Stored, 8), Bytes(&Fake.Keys[SETTINGS_KEY][u"Suspend0"].Data[16], &Fake.Keys[SETTINGS_KEY][u"Suspend0"].Data[24]));
         App.Timers.Count = 0;
         LoadSettings();
         EXPECT_EQ(std::min(c.Remaining, longest), App.Timers.Records[0].Remaining);
@@ -137,9 +135,9 @@ TEST_F(StoreTest, HugeCountdownsNeverWrap) {
 TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     Put(u"SuspendEnd", LE(1, 4), REGISTRY_TYPE_DWORD);
     Put(u"Suspend0", Record(60000, 1, 0, 45000, u"egg"));
-    Put(u"Suspend1", Record(60000, 0, 0, NOW + UINT64_C(30000) * 10000, u"tea"));
+    Put(u"Suspend1", Record(60000, 0, 0, FILETIME_NOW + UINT64_C(30000) * 10000, u"tea"));
     LoadSettings();
-    EXPECT_EQ((Texts{u"egg", u"tea"}), TimerNames());
+    EXPECT_EQ((Texts{u"egg", u"tea"}), NamesOf(App.Timers));
     EXPECT_EQ((Texts{u"egg", u"tea"}), NamesOf(Journal()));
     Fake.TickCount = 200;
     SaveTimers();
@@ -157,7 +155,7 @@ TEST_F(StoreTest, TheEndOfTheSessionIsWrittenThrough) {
         Fake.Keys.clear();
         App.RememberAtShutdown = remember;
         HandOverAtSessionEnd();
-        EXPECT_EQ(1u, Fake.Keys[KEY].count(u"Position"));
+        EXPECT_EQ(1u, Fake.Keys[SETTINGS_KEY].count(u"Position"));
         EXPECT_EQ(remember ? Texts{u"tea"} : Texts{}, NamesOf(Journal()));
         EXPECT_EQ(size_t(remember), Fake.Keys[RUN_ONCE].size());
         EXPECT_EQ(1 + remember, Fake.Flushes);   // once each time

@@ -62,7 +62,7 @@ TEST_F(TickTest, ExpiriesOfOneTickShareOneNotice) {
     Fake.NoticeLoop = [](int) { EXPECT_EQ(u"PM 5:30:00", Fake.RowTexts[2]); };
     TickAt(1000);
     EXPECT_EQ((Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}), Fake.Notices);
-    EXPECT_EQ((Texts{u"run"}), TimerNames());
+    EXPECT_EQ((Texts{u"run"}), NamesOf(App.Timers));
     EXPECT_TRUE(Fake.Rebuilt == 1 && Fake.Invalidated == 1 && App.NoticeState == 0);
 }
 
@@ -84,7 +84,7 @@ TEST_F(TickTest, ForegroundMuteAndFlash) {
         EXPECT_EQ(c.Raised, Fake.Raised) << &c - cases;
         EXPECT_EQ(c.Flashed, Fake.Flashed) << &c - cases;
         EXPECT_EQ(c.Mute ? 0u : 1u, Fake.Notices.size());
-        EXPECT_EQ((c.Mute ? Texts{u"a", u"b"} : Texts{u"b"}), TimerNames());
+        EXPECT_EQ((c.Mute ? Texts{u"a", u"b"} : Texts{u"b"}), NamesOf(App.Timers));
         EXPECT_EQ(u"a", Fake.RowTexts[0]);
     }
     // A timer that expired while muted is never listed later.
@@ -103,7 +103,7 @@ TEST_F(TickTest, LaterExpiryReplacesTheOpenNotice) {
         if (depth == 1) {
             TickAt(3000);
             EXPECT_EQ(87000u, App.Timers.Records[0].Remaining);
-            EXPECT_EQ((Texts{u"a"}), TimerNames());
+            EXPECT_EQ((Texts{u"a"}), NamesOf(App.Timers));
         } else {
             EXPECT_TRUE(Fake.NoticeCancelled[0]);
             EXPECT_EQ(3, App.Timers.Count);   // nothing removed while a notice is open
@@ -153,7 +153,7 @@ TEST_F(TickTest, EarlyCheckAtTheDueMoment) {
     TickAt(400, 0);
     EXPECT_EQ(phase + 1, App.BlinkPhase);   // only the regular tick at 500 turned it
     EXPECT_EQ((Texts{HEADING + u"\na\na2", HEADING + u"\na\nc\na2"}), Fake.Notices);
-    EXPECT_EQ((Texts{u"b"}), TimerNames());
+    EXPECT_EQ((Texts{u"b"}), NamesOf(App.Timers));
     EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // b is paused: nothing due
 
     Ui.ModalOpen = 1;   // a dialog of ours is open: every check is dropped
