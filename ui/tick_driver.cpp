@@ -74,6 +74,8 @@ static int StartOrStopTick(WindowHandle mainWindow)
 
 int TimersChanged(WindowHandle mainWindow)
 {
+    // Written first: a timer the user can see is already kept.
+    JournalTimers();
     BuildTimerRows(mainWindow);
     // An expired row shows its label; a live one is written by the next tick.
     for (int row = 0; row < App.Timers.Count && row < MAX_TIMERS; ++row) {
@@ -83,7 +85,6 @@ int TimersChanged(WindowHandle mainWindow)
         CopyTimerLabel(&App.Timers.Records[row], label);
         ShowRowText(mainWindow, row, label);
     }
-    JournalTimers();
     return StartOrStopTick(mainWindow);
 }
 

@@ -113,8 +113,8 @@ static int ConfirmDelete(HWND window, int index)
 static void OnPauseCommand(HWND window, int index, int id)
 {
     if (ToggleSuspend(index)) {
-        SetDlgItemTextW(window, id, PauseButtonText(App.Timers.Records[index].Suspended));
         JournalTimers();
+        SetDlgItemTextW(window, id, PauseButtonText(App.Timers.Records[index].Suspended));
     }
 }
 
