@@ -108,4 +108,8 @@ inline void ClearSettings() {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"Korvalinde");
 }
 
+// The property by which the end-to-end tests' hook into the program reports whether `window` has an input
+// method context.
+inline std::wstring InputContextProperty(HWND window) { return L"ime " + std::to_wstring(uintptr_t(window)); }
+
 }  // namespace kv

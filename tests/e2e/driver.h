@@ -1,19 +1,84 @@
-// End-to-end test support: starts the real Korvalinde.exe and drives it from outside as a user and Windows
-// would. Every wait is for something the program makes true; the timeouts only bound a failure.
+// End-to-end test support: starts the real Korvalinde.exe, drives it from outside as a user and Windows would,
+// and reads what it stores. Every wait is for something the program makes true; the timeouts only bound a
+// failure. The actions check their own outcome, so a test body states only the facts it is about.
 #pragma once
-#include "win32_test_support.h"  // windows.h first
+#include "win32_helpers.h"  // windows.h first
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <io.h>
 #include <oleacc.h>
 
-#include <functional>
-
-#include "resource.h"
-
 namespace e2e {
-using namespace kvtest;
+using namespace kv;
 
-constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";
-constexpr int kBoxText = 0xFFFF;  // the text of a message box
+constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";  // a row's pause button
+constexpr int kBoxText = 0xFFFF;                       // the text of a message box
+constexpr uint64_t kFileTimePerMs = 10000;
+inline const int kBinaryStdout = _setmode(_fileno(stdout), _O_BINARY);  // ctest reads the cases in "\n" lines
+inline const std::wstring kExe = [] {  // KORVALINDE_EXE, else the one built; a Unix path is on drive Z:
+  wchar_t path[MAX_PATH] = L"" KORVALINDE_EXE_PATH;
+  GetEnvironmentVariableW(L"KORVALINDE_EXE", path, MAX_PATH);
+  for (wchar_t* c = path; *c; ++c) *c = *c == L'/' ? L'\\' : *c;
+  return (path[0] == L'\\' ? L"Z:" : L"") + std::wstring(path);
+}();
+
+struct RegValue {
+  bool exists = false;
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  bool Is(DWORD t, const std::vector<uint8_t>& bytes) const { return exists && type == t && data == bytes; }
+  std::wstring Sz() const { return std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2); }
+};
+inline RegValue ReadValue(const wchar_t* name, const wchar_t* key = kSettingsKey) {  // raw: no terminator added
+  RegValue v;
+  HKEY k;
+  DWORD size = 0;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &k)) return v;
+  if (!RegQueryValueExW(k, name, nullptr, &v.type, nullptr, &size)) v.data.resize(size);
+  v.exists = !RegQueryValueExW(k, name, nullptr, &v.type, v.data.data(), &size);
+  RegCloseKey(k);
+  return v;
+}
+inline void WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size,
+                       const wchar_t* key = kSettingsKey) {
+  const LSTATUS status = RegSetKeyValueW(HKEY_CURRENT_USER, key, name, type, data, size);
+  EXPECT_EQ(ERROR_SUCCESS, status) << "written: " << testing::PrintToString(std::wstring(name));
+}
+inline void SetRemembering(DWORD remember) { WriteValue(L"SuspendEnd", REG_DWORD, &remember, 4); }
+inline uint64_t LocalFileTimeNow() {
+  SYSTEMTIME now;
+  FILETIME ft;
+  GetLocalTime(&now);
+  SystemTimeToFileTime(&now, &ft);
+  return uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+}
+
+// A timer as handed over in SuspendN, 48 bytes of REG_BINARY, little-endian as the host is: a running timer's
+// time is its expiry as local FILETIME, any other's the milliseconds left; zeros follow the name.
+struct Record {
+  uint64_t preset;
+  uint32_t suspended, clockMode;
+  uint64_t time;
+  wchar_t name[12];
+  std::wstring Name() const { return std::wstring(name, wcsnlen(name, 12)); }
+};
+static_assert(sizeof(Record) == 48, "the stored layout");
+inline void WriteRecord(int index, const Record& r) {
+  WriteValue((L"Suspend" + std::to_wstring(index)).c_str(), REG_BINARY, &r, 48);
+}
+inline std::vector<Record> ReadRecords() {  // Suspend0.. up to the first missing one
+  std::vector<Record> out;
+  for (RegValue v; (v = ReadValue((L"Suspend" + std::to_wstring(out.size())).c_str())).exists;) {
+    Record r{};
+    memcpy(&r, v.data.data(), std::min<size_t>(v.data.size(), 48));
+    const std::wstring rest = std::wstring(r.name, 12).substr(r.Name().size());
+    const auto layout = std::make_tuple(v.type, v.data.size(), rest);  // zeros after the name
+    EXPECT_EQ(std::make_tuple(DWORD(REG_BINARY), size_t(48), std::wstring(rest.size(), 0)), layout) << out.size();
+    out.push_back(r);
+  }
+  return out;
+}
 
 inline std::vector<std::wstring> NextTexts(HWND control, int n) {  // the next n texts it shows, each waited for
   std::vector<std::wstring> seen{Text(control)};
@@ -43,15 +108,16 @@ inline std::wstring Said(HWND control) {
 inline bool Unix(const wchar_t* program, std::wstring line, const std::wstring& file) {
   STARTUPINFOW si{sizeof si};
   PROCESS_INFORMATION pi{};
-  return CreateProcessW(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) &&
-         WaitFor([&] { return GetFileAttributesW((L"Z:" + file).c_str()) != INVALID_FILE_ATTRIBUTES; });
+  if (!CreateProcessW(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  return WaitFor([&] { return GetFileAttributesW((L"Z:" + file).c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 // Real input through the X server, as a user's goes: xdotool's commands, done once xdotool has ended.
-inline bool Xdotool(const std::wstring& commands) {
+inline void Xdotool(const std::wstring& commands) {
   const std::wstring done = L"/tmp/korvalinde-xdotool-" + std::to_wstring(GetCurrentProcessId());
-  return Unix(L"/bin/sh", L"sh -c \"xdotool " + commands + L"; : >" + done + L"\"", done) &&
-         DeleteFileW((L"Z:" + done).c_str());
+  const bool ran = Unix(L"/bin/sh", L"sh -c \"xdotool " + commands + L"; : >" + done + L"\"", done);
+  EXPECT_TRUE(ran) << testing::PrintToString(commands);
+  DeleteFileW((L"Z:" + done).c_str());
 }
 
 // Keys for the window in front, by xdotool names ("ctrl+alt+k"). Wine resets its modifiers to the X server's on
@@ -59,10 +125,13 @@ inline bool Xdotool(const std::wstring& commands) {
 // first gives the X focus to the window in front. Alt goes up last: first, it would open a menu.
 inline void Press(const std::wstring& keys) {
   std::wstring down, up, key = keys;
-  for (size_t plus; (plus = key.find(L'+')) != std::wstring::npos; key.erase(0, plus + 1))
-    down += L" keydown " + key.substr(0, plus), up = L" keyup " + key.substr(0, plus) + up;
+  for (size_t plus = key.find(L'+'); plus != std::wstring::npos; plus = key.find(L'+')) {
+    down += L" keydown " + key.substr(0, plus);
+    up = L" keyup " + key.substr(0, plus) + up;
+    key.erase(0, plus + 1);
+  }
   const auto xid = std::to_wstring(uintptr_t(GetPropW(GetForegroundWindow(), L"__wine_x11_whole_window")));
-  EXPECT_TRUE(Xdotool(L"windowfocus --sync " + xid + down + L" key " + key + up)) << testing::PrintToString(keys);
+  Xdotool(L"windowfocus --sync " + xid + down + L" key " + key + up);
 }
 
 inline HWND ActiveOf(HWND window) {  // the active window of the thread of `window`
@@ -70,23 +139,31 @@ inline HWND ActiveOf(HWND window) {  // the active window of the thread of `wind
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndActive : nullptr;
 }
 
-// In front, as a user would bring it; more than the system's word: the window's thread has activated it and
-// handled all that was sent to it before. A focus change from the X server still on its way (after a dialog
-// of the program closed) can take the foreground back once; then the window is asked again.
-inline bool Foreground(HWND window) {
-  return WaitFor([&] {
+// Brings the window in front, as a user would; more than the system's word: the window's thread has activated
+// it and handled all that was sent to it before. A focus change from the X server still on its way (after a
+// dialog of the program closed) can take the foreground back once; then the window is asked again.
+inline void Foreground(HWND window) {
+  const bool front = WaitFor([&] {
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
-    return GetForegroundWindow() == window && ActiveOf(window) == window && !Send(window, 0);
+    return GetForegroundWindow() == window && ActiveOf(window) == window && !Send(window, WM_NULL);
   });
+  EXPECT_TRUE(front) << "the window comes to the front";
 }
 
+inline HWND IconOf(HWND window) {  // its first icon static
+  HWND icon = FindWindowExW(window, nullptr, L"Static", nullptr);
+  while (icon && (GetWindowLongW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+    icon = FindWindowExW(window, icon, L"Static", nullptr);
+  return icon;
+}
 
 inline const struct {
   LONG cw, pitch;
 } M = [] {  // the default font's character width, and LineHeight + 10
   TEXTMETRICW tm{};
   HDC dc = GetDC(nullptr);
-  GetTextMetricsW(dc, &tm), ReleaseDC(nullptr, dc);
+  GetTextMetricsW(dc, &tm);
+  ReleaseDC(nullptr, dc);
   return decltype(M){tm.tmAveCharWidth, tm.tmHeight + tm.tmExternalLeading + 10};
 }();
 
@@ -95,107 +172,139 @@ inline const struct {
 inline std::string Bands(HWND window, const std::vector<bool>& red, RECT part = {0, 0, 9999, 9999}) {
   RECT c;
   POINT at{};
-  HDC screen = GetDC(nullptr);
-  std::string mismatch;
-  GetClientRect(window, &c), ClientToScreen(window, &at);
+  GetClientRect(window, &c);
+  ClientToScreen(window, &at);
   auto want = [&](LONG y) {
     return size_t(y / M.pitch) < red.size() && red[y / M.pitch] ? RGB(255, 0, 0) : GetSysColor(COLOR_MENU);
   };
+  HDC screen = GetDC(nullptr);
+  std::string mismatch;
   for (LONG x : {M.cw / 2, c.right - 1 - M.cw / 2})
     for (LONG y = std::max(0L, part.top); x >= part.left && x < part.right && y < std::min(c.bottom, part.bottom); ++y)
       if (mismatch.empty() && GetPixel(screen, at.x + x, at.y + y) != want(y))
         mismatch = std::to_string(x) + "," + std::to_string(y);
-  return ReleaseDC(nullptr, screen), mismatch;
+  ReleaseDC(nullptr, screen);
+  return mismatch;
 }
 
 // Saves KORVALINDE_SHOTS/name.png of the window `shown`, or of the desktop, once `owner` has repainted.
 inline void Shot(HWND owner, HWND shown, const char* name) {
   RECT r = {0, 0, 800, 600};  // the desktop: X coordinates inside it are the Windows screen coordinates
   wchar_t dir[MAX_PATH] = L"" KORVALINDE_SHOTS_PATH, crop[64];
-  for (HWND w : {owner, shown})  // WM_NULL is answered once the repaint is done
+  for (HWND w : {owner, shown})
     if (w) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  GetEnvironmentVariableW(L"KORVALINDE_SHOTS", dir, MAX_PATH), Send(owner, WM_NULL), shown&& GetWindowRect(shown, &r);
+  Send(owner, WM_NULL);  // answered once the repaint is done
+  if (shown) GetWindowRect(shown, &r);
+  GetEnvironmentVariableW(L"KORVALINDE_SHOTS", dir, MAX_PATH);
   swprintf(crop, 64, L"%ldx%ld+%ld+%ld ", r.right - r.left, r.bottom - r.top, r.left, r.top);
   const std::wstring file = dir + (L"/" + std::wstring(name, name + strlen(name))) + L".png";
-  EXPECT_TRUE(Unix(L"/usr/bin/import", L"import -window root -crop " + (crop + file), file)) << name;
+  const bool saved = Unix(L"/usr/bin/import", L"import -window root -crop " + (crop + file), file);
+  EXPECT_TRUE(saved) << name;
 }
 
 inline HWND Decoy() {  // a window of the driver's, for whatever else the user works with
   return CreateWindowExW(0, L"Static", L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 440, 220, 140, 0, 0, 0, 0);
 }
 
-struct App {  // one run of Korvalinde.exe
+struct Program {  // one run of Korvalinde.exe
   PROCESS_INFORMATION pi{};
   HWND main = nullptr;
-  ~App() { Kill(); }
-  bool Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
-    return StartProcess(kExe, args, &pi) && (!wait || WaitWindow());
+  ~Program() { Kill(); }
+  void Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
+    const bool started = StartProcess(kExe, args, &pi);
+    EXPECT_TRUE(started) << "Korvalinde.exe starts";
+    if (started && wait) WaitWindow();
   }
   HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
-    std::vector<HWND> found;
-    return WaitFor([&] { return !(found = Shown(pi.dwProcessId, cls, caption)).empty(); }, 10000) ? found[0] : nullptr;
+    HWND found = WaitShown(pi.dwProcessId, cls, caption, 10000);
+    EXPECT_TRUE(found) << "a window shows: " << testing::PrintToString(std::wstring(caption ? caption : cls));
+    return found;
   }
-  bool WaitWindow() { return (main = Find(kMainClass)) && Settle(); }
-  static long Second(const std::vector<std::wstring>& args = {}) {  // a second start: its exit code
-    App second;
+  void WaitWindow() {
+    main = Find(kMainClass);
+    Settle();
+  }
+  static void Second(const std::vector<std::wstring>& args = {}) {  // a second start, which ends with 0
+    Program second;
     DWORD code = DWORD(-1);
-    return second.Start(args, false) && second.WaitExit(&code), long(code);
+    second.Start(args, false);
+    second.WaitExit(&code);
+    EXPECT_EQ(0u, code) << "a second start hands over and ends";
   }
-  bool Settle() { return !Send(main, WM_NULL); }  // its thread is back in a message loop, what it did is done
-  bool WaitExit(DWORD* code = nullptr) {          // without code: true only for exit code 0
+  void Settle() const { Send(main, WM_NULL); }  // its thread is back in a message loop: what it did is done
+  bool WaitExit(DWORD* code = nullptr) {        // without code: true only for exit code 0
     DWORD own = 1;
-    return !WaitForSingleObject(pi.hProcess, 10000) && GetExitCodeProcess(pi.hProcess, code ? code : &own) &&
-           (code || !own);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) return false;
+    if (!GetExitCodeProcess(pi.hProcess, code ? code : &own)) return false;
+    return code || own == 0;
   }
-  bool Quit() { return PostMessageW(main, WM_CLOSE, 0, 0) && WaitExit(); }
+  void Quit() {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    const bool ended = WaitExit();
+    EXPECT_TRUE(ended) << "a close ends the program with 0";
+  }
   void Kill() {
-    DWORD code;
-    if (pi.hProcess)
-      TerminateProcess(pi.hProcess, 99), WaitExit(&code), CloseHandle(pi.hProcess), CloseHandle(pi.hThread);
+    if (!pi.hProcess) return;
+    TerminateProcess(pi.hProcess, 99);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
     pi = {};
   }
   HWND Control(int id) const { return GetDlgItem(main, id); }
-  std::wstring Text(int id) const { return e2e::Text(main, id); }
+  std::wstring Text(int id) const { return kv::Text(main, id); }
   LRESULT Check(int id) const { return Send(Control(id), BM_GETCHECK); }
   int Rows() const { return kv::Rows(main); }
-  bool WaitRows(int rows) {  // that many rows, and the client area fitted to them
+  bool WaitRows(int rows) const {  // that many rows, and the client area fitted to them
     RECT r{};
     return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == M.pitch * (rows + 1); });
   }
-  bool WaitText(int id, const std::wstring& text, bool prefix = false) {  // the control shows text, or begins so
-    return WaitFor([&] { return prefix ? !Text(id).rfind(text, 0) : Text(id) == text; });
+  bool WaitText(int id, const std::wstring& text, bool prefix = false) const {  // shows text, or begins so
+    return WaitFor([&] { return prefix ? Text(id).rfind(text, 0) == 0 : Text(id) == text; });
   }
-  void Command(int id) { PostMessageW(main, WM_COMMAND, id, LPARAM(Control(id))); }  // as a click
-  bool Request(const std::wstring& text) { return !Send(main, LB_ADDFILE, 0, LPARAM(text.c_str())); }
-  void Key(const std::wstring& keys) { Foreground(main), Press(keys); }
-  size_t Dialogs(const wchar_t* caption) const { return Shown(pi.dwProcessId, L"#32770", caption).size(); }
-  HWND Dialog(const wchar_t* caption) const { return Find(L"#32770", caption); }
-  HWND Open(int command, const wchar_t* caption) { return Command(command), Dialog(caption); }
-  bool Close(HWND dialog, int button) {  // true once the dialog is gone and the code that opened it is done
-    return PostMessageW(dialog, WM_COMMAND, button, 0) && WaitFor([&] { return !IsWindow(dialog); }) && Settle();
+  void Command(int id) const { PostMessageW(main, WM_COMMAND, id, LPARAM(Control(id))); }  // as a click
+  void Request(const std::wstring& text) const {  // by text, as other programs may; always answered 0
+    EXPECT_EQ(0, Send(main, LB_ADDFILE, 0, LPARAM(text.c_str()))) << text.size() << " units";
   }
-  // Fills the timer dialog (null: as it stands) and presses OK; true when it took the texts and closed. OK is
-  // handled before Send returns: a refused text leaves the dialog shown.
-  bool Submit(HWND dialog, const wchar_t* time = nullptr, const wchar_t* name = nullptr) {
+  void Key(const std::wstring& keys) const {
+    Foreground(main);
+    Press(keys);
+  }
+  size_t Dialogs(const wchar_t* caption) const { return Shown(pi.dwProcessId, kDialogClass, caption).size(); }
+  HWND Dialog(const wchar_t* caption) const { return Find(kDialogClass, caption); }
+  HWND Open(int command, const wchar_t* caption) const {
+    Command(command);
+    return Dialog(caption);
+  }
+  void Close(HWND dialog, int button) const {  // returns once the dialog is gone and the code that opened it is done
+    PostMessageW(dialog, WM_COMMAND, button, 0);
+    const bool gone = WaitFor([&] { return !IsWindow(dialog); });
+    EXPECT_TRUE(gone) << "the dialog closes";
+    Settle();
+  }
+  // Fills the timer dialog (null: as it stands) and presses OK. OK is handled before Send returns: a refused
+  // text leaves the dialog shown; one that took the texts is waited for until it is gone.
+  void Submit(HWND dialog, const wchar_t* time = nullptr, const wchar_t* name = nullptr) const {
     if (time) Send(GetDlgItem(dialog, IDC_TIME), WM_SETTEXT, 0, LPARAM(time));
     if (name) Send(GetDlgItem(dialog, IDC_NAME), WM_SETTEXT, 0, LPARAM(name));
-    return Send(dialog, WM_COMMAND, IDOK),
-           !IsWindowVisible(dialog) && WaitFor([&] { return !IsWindow(dialog); }) && Settle();
+    Send(dialog, WM_COMMAND, IDOK);
+    if (IsWindowVisible(dialog)) return;
+    WaitFor([&] { return !IsWindow(dialog); });
+    Settle();
   }
   std::vector<Record> SaveAndQuit() {  // the save-and-quit button: the records it wrote (then cleared)
-    EXPECT_TRUE((Command(ID_SUSPEND_ALL), WaitExit())) << "save-and-quit ends the program with 0";
+    Command(ID_SUSPEND_ALL);
+    const bool ended = WaitExit();
+    EXPECT_TRUE(ended) << "save-and-quit ends the program with 0";
     const std::vector<Record> saved = ReadRecords();
-    return ClearSettings(), saved;
+    ClearSettings();
+    return saved;
   }
 };
 
 struct E2e : testing::Test {  // every test starts and ends with no program running and no settings
   void SetUp() override {
-    DWORD pid = 0;
-    for (HWND w : Shown(0, kMainClass)) {
-      HANDLE p = GetWindowThreadProcessId(w, &pid) ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
-      if (p) TerminateProcess(p, 99), WaitForSingleObject(p, 5000), CloseHandle(p);
-    }
+    CloseAll(kMainClass);
     ClearSettings();
   }
   void TearDown() override { SetUp(); }

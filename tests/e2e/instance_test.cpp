@@ -16,17 +16,20 @@ Table Presets(const std::vector<Record>& records) {
 // Without arguments a second start brings the window, or its open dialog, forward; with arguments it adds
 // them at once, in order, even while a dialog is open. Never a second window.
 TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
-  App app;
+  Program app;
   HWND other = Decoy(), dlg = nullptr;
-  ASSERT_TRUE(app.Start());
+  app.Start();
   for (const auto& args : std::vector<std::vector<std::wstring>>{{}, {L"3(a)", L"0:4:0", L"5(c)"}, {}, {L"7(d)"}}) {
     if (app.Rows() && !dlg) dlg = app.Open(ID_SETTINGS, kSettings);
-    EXPECT_TRUE(Foreground(other) && !app.Second(args) && Shown(0, kMainClass).size() == 1);
+    Foreground(other);
+    Program::Second(args);
+    EXPECT_EQ(1u, Shown(0, kMainClass).size());
     // Wine leaves the system foreground empty once the second process has ended: the program's thread tells.
-    EXPECT_TRUE(
-        WaitFor([&] { return ActiveOf(app.main) == (dlg ? dlg : app.main) && GetForegroundWindow() != other; }));
+    EXPECT_TRUE(WaitFor([&] { return ActiveOf(app.main) == (dlg ? dlg : app.main); })) << args.size();
+    EXPECT_NE(other, GetForegroundWindow());
   }
-  EXPECT_TRUE(app.Rows() == 4 && app.Close(dlg, IDCANCEL));
+  EXPECT_EQ(4, app.Rows());
+  app.Close(dlg, IDCANCEL);
   EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {420000, L"d"}}), Presets(app.SaveAndQuit()));
 }
 
@@ -34,50 +37,75 @@ TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
 // each answered 0 and add a timer or none. A second start into nine timers adds its first valid request only;
 // a full table refuses every way of adding. Deleting asks first.
 TEST_F(Instance, RequestsUpToAFullTableOfTen) {
-  App app;
+  Program app;
   Table expected = {{90000, L"old"}, {240000, L"arg"}, {360000, L""}};
   const std::pair<std::wstring, Table> requests[] = {  // a request, and the timer it adds
       {L"5(tea)", {{300000, L"tea"}}}, {L"(tea)", {}}, {L"", {}}, {std::wstring(100000, L'('), {}}, {L"\xD800", {}},
       {L"1(" + std::wstring(99990, L'\xD800') + L")", {{60000, std::wstring(10, L'\xD800')}}},
       {L"pm5:30(夕方)", {{63000000, L"夕方"}}}, {L"20", {{1200000, L""}}}, {L"0:20:0(t)", {{1200000, L"t"}}},
       {L"20(u)", {{1200000, L"u"}}}};
-  ASSERT_TRUE(WriteRecord(0, {90000, 1, 0, 90000, L"old"}) && app.Start({L"4(arg)", L"6"}) && app.WaitRows(3));
+  WriteRecord(0, {90000, 1, 0, 90000, L"old"});
+  app.Start({L"4(arg)", L"6"});
+  ASSERT_TRUE(app.WaitRows(3));
   for (const auto& [text, adds] : requests) {
     expected.insert(expected.end(), adds.begin(), adds.end());
-    EXPECT_TRUE(app.Request(text) && app.Rows() == int(expected.size())) << text.size() << " units";
+    app.Request(text);
+    EXPECT_EQ(int(expected.size()), app.Rows()) << text.size() << " units";
   }
   expected.push_back({120000, L"b"});
-  EXPECT_TRUE(!app.Second({L"0(zero)", L"2(b)", L"3(c)"}) && app.WaitRows(10) && app.WaitText(ID_ROW_TIME + 9, L"b"));
-  EXPECT_TRUE(app.Text(ID_ROW_LABEL + 8) + app.Text(ID_ROW_LABEL + 9) == L"9:0:" &&
-              !IsWindowEnabled(app.Control(ID_ADD)));
+  Program::Second({L"0(zero)", L"2(b)", L"3(c)"});
+  EXPECT_TRUE(app.WaitRows(10));
+  EXPECT_TRUE(app.WaitText(ID_ROW_TIME + 9, L"b"));
+  EXPECT_EQ(L"9:", app.Text(ID_ROW_LABEL + 8));
+  EXPECT_EQ(L"0:", app.Text(ID_ROW_LABEL + 9));
+  EXPECT_FALSE(IsWindowEnabled(app.Control(ID_ADD)));
   Shot(app.main, app.main, "ten_timers");
-  EXPECT_TRUE(app.Request(L"11(eleven)") && !app.Second({L"4(d)"}) && !Send(app.main, WM_COMMAND, ID_ADD));
-  app.Key(L"a"), app.Key(L"0");  // keys are handled in order: once 0 pauses row 10, A is done
-  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kPaused) && !app.Dialogs(kAdd) && app.Rows() == 10);
-  app.Key(L"KP_0"), app.Key(L"alt+0");
-  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kRunning) &&
-              Text(app.Dialog(kDelete), kBoxText) == L"タイマー10(b)を削除します\nよろしいですか？");
-  ASSERT_TRUE(app.Close(app.Dialog(kDelete), IDCANCEL) && app.Rows() == 10);
-  HWND box = (app.Key(L"alt+2"), app.Dialog(kDelete));  // once deleted, the rows below move up
-  EXPECT_TRUE(Text(box, kBoxText) == L"タイマー2(arg)を削除します\nよろしいですか？" && GetWindow(box, GW_OWNER) == app.main);
+  app.Request(L"11(eleven)");
+  Program::Second({L"4(d)"});
+  const LRESULT add = Send(app.main, WM_COMMAND, ID_ADD);  // answered at once: no dialog opens
+  EXPECT_EQ(0, add);
+  app.Key(L"a");
+  app.Key(L"0");  // keys are handled in order: once 0 pauses row 10, A is done
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kPaused));
+  EXPECT_EQ(0u, app.Dialogs(kAdd));
+  EXPECT_EQ(10, app.Rows());
+  app.Key(L"KP_0");
+  app.Key(L"alt+0");
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kRunning));
+  HWND box = app.Dialog(kDelete);
+  EXPECT_EQ(L"タイマー10(b)を削除します\nよろしいですか？", Text(box, kBoxText));
+  app.Close(box, IDCANCEL);
+  EXPECT_EQ(10, app.Rows());
+  app.Key(L"alt+2");  // once deleted, the rows below move up
+  box = app.Dialog(kDelete);
+  EXPECT_EQ(L"タイマー2(arg)を削除します\nよろしいですか？", Text(box, kBoxText));
+  EXPECT_EQ(app.main, GetWindow(box, GW_OWNER));
   Shot(app.main, box, "delete_question");
-  ASSERT_TRUE(app.Close(box, IDOK) && app.WaitRows(9) && app.WaitText(ID_ROW_TIME + 1, L" 0:05:", true) &&
-              IsWindowEnabled(app.Control(ID_ADD)));
+  app.Close(box, IDOK);
+  ASSERT_TRUE(app.WaitRows(9));
+  EXPECT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:05:", true));
+  EXPECT_TRUE(IsWindowEnabled(app.Control(ID_ADD)));
   expected.erase(expected.begin() + 1);
   const std::vector<Record> saved = app.SaveAndQuit();
-  EXPECT_TRUE(Presets(saved) == expected && saved[0].suspended && !saved[1].suspended)
-      << "the restored one still paused";
+  ASSERT_EQ(expected, Presets(saved));
+  EXPECT_TRUE(saved[0].suspended) << "the restored one still paused";
+  EXPECT_FALSE(saved[1].suspended);
 }
 
-// Tea (10 min) and a paused timer handed over at about `at`: a running timer by its local due time in whole
-// milliseconds, a paused one by its milliseconds left.
-bool TeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t paused) {
-  const int64_t left = saved.size() < 2 ? 0 : int64_t(saved[0].time - at) / int64_t(kFileTimePerMs);
+// Tea (10 min, first) and a paused timer (last) handed over at about `at`: a running timer by its local due
+// time in whole milliseconds, a paused one by its milliseconds left.
+void ExpectTeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t paused) {
+  ASSERT_LE(2u, saved.size());
+  const int64_t left = int64_t(saved[0].time - at) / int64_t(kFileTimePerMs);
   // Stored by the moment it runs out: ten minutes after it started, which was after `at` and before now.
   const int64_t sinceAt = int64_t(LocalFileTimeNow() - at) / int64_t(kFileTimePerMs);
-  return left > 590000 && left <= 600000 + sinceAt && !(saved[0].time % kFileTimePerMs) && saved[0].preset == 600000 &&
-         saved[0].Name() == L"tea" && !saved[0].suspended && saved.back().suspended && saved.back().time <= paused &&
-         saved.back().time > paused - 10000;
+  EXPECT_GT(left, 590000);
+  EXPECT_LE(left, 600000 + sinceAt);
+  EXPECT_EQ(0u, saved[0].time % kFileTimePerMs);
+  EXPECT_EQ((Table{{600000, L"tea"}}), Presets({saved[0]}));
+  EXPECT_EQ(std::make_pair(0u, 1u), std::make_pair(saved[0].suspended, saved.back().suspended)) << "paused";
+  EXPECT_LE(saved.back().time, paused);
+  EXPECT_GT(saved.back().time, paused - 10000);
 }
 
 // S saves and quits; at the end of the session the window settings are always saved, the timers only with
@@ -88,95 +116,112 @@ TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
   const std::tuple<const char*, DWORD, int, bool> cases[] = {  // remember, WM_ENDSESSION (-1: S), handed over
       {"S", 0, -1, true}, {"end, remembering", 1, TRUE, true}, {"end", 0, TRUE, false}, {"cancelled", 1, FALSE, true}};
   for (auto [how, remember, end, handsOver] : cases) {
-    App app, next;
-    const uint64_t at = (ClearSettings(), LocalFileTimeNow());
-    ASSERT_TRUE(WriteValue(L"SuspendEnd", REG_DWORD, &remember, 4) && app.Start({L"10(tea)", L"PM5:30", L"0:2:0"}));
-    ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 2, L" 0:0", true) &&
-                (app.Command(ID_ROW_PAUSE + 2), app.Command(ID_MUTE), true));
-    ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 2, kPaused) && WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; }));
+    Program app, next;
+    ClearSettings();
+    const uint64_t at = LocalFileTimeNow();
+    SetRemembering(remember);
+    app.Start({L"10(tea)", L"PM5:30", L"0:2:0"});
+    ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 2, L" 0:0", true));
+    app.Command(ID_ROW_PAUSE + 2);
+    app.Command(ID_MUTE);
+    ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 2, kPaused));
+    ASSERT_TRUE(WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; }));
     EXPECT_FALSE(ReadValue(L"Mute").exists) << how << ": nothing saved before";
-    if (end < 0) app.Key(L"s");  // WM_ENDSESSION is answered only once all is saved
-    EXPECT_TRUE(end < 0 ? app.WaitExit() : Send(app.main, WM_QUERYENDSESSION) && !Send(app.main, WM_ENDSESSION, end));
-    EXPECT_TRUE(ReadValue(L"Mute").Is(REG_BINARY, {1, 0, 0, 0}) && ReadValue(L"Position").exists &&
-                ReadValue(L"TopMost").exists);
+    if (end < 0) {
+      app.Key(L"s");
+      EXPECT_TRUE(app.WaitExit()) << how;
+    } else {  // WM_ENDSESSION is answered only once all is saved
+      const LRESULT query = Send(app.main, WM_QUERYENDSESSION);
+      const LRESULT answer = Send(app.main, WM_ENDSESSION, end);
+      EXPECT_EQ(TRUE, query) << how;
+      EXPECT_EQ(0, answer) << how;
+    }
+    EXPECT_TRUE(ReadValue(L"Mute").Is(REG_BINARY, {1, 0, 0, 0})) << how;
+    EXPECT_TRUE(ReadValue(L"Position").exists) << how;
+    EXPECT_TRUE(ReadValue(L"TopMost").exists) << how;
     const std::vector<Record> saved = ReadRecords();
     ASSERT_EQ(handsOver ? 3u : 0u, saved.size()) << how;
-    EXPECT_TRUE(!handsOver || (TeaAndPaused(saved, at, 120000) && saved[1].preset == 63000000 && saved[1].clockMode))
-        << how;
+    if (handsOver) {
+      ExpectTeaAndPaused(saved, at, 120000);
+      EXPECT_EQ(63000000u, saved[1].preset) << how;
+      EXPECT_TRUE(saved[1].clockMode) << how;
+    }
     const std::wstring runOnce = ReadValue(L"Korvalinde", kRunOnceKey).Sz();  // the program's path, quoted
-    EXPECT_EQ(remember && end == TRUE, runOnce[0] == L'"' && runOnce.find(L"\\Korvalinde.exe\"") + 17 == runOnce.size())
-        << how;
+    const bool registered = runOnce[0] == L'"' && runOnce.find(L"\\Korvalinde.exe\"") + 17 == runOnce.size();
+    EXPECT_EQ(remember && end == TRUE, registered) << how;
     if (end >= 0) {
       EXPECT_FALSE(NextTexts(app.Control(ID_ROW_TIME), 1).empty()) << how << ": the ticks go on";
     }
     app.Kill();
-    ASSERT_TRUE(next.Start() && next.Rows() == (handsOver ? 3 : 0) && next.Check(ID_MUTE) == BST_CHECKED) << how;
-    EXPECT_TRUE(!handsOver || (next.WaitText(ID_ROW_TIME, L" 0:09", true) &&
-                               next.WaitText(ID_ROW_TIME + 1, L"PM 5:30:00") && next.Text(ID_ROW_PAUSE + 2) == kPaused))
-        << how;
+    next.Start();
+    ASSERT_EQ(handsOver ? 3 : 0, next.Rows()) << how;
+    EXPECT_EQ(BST_CHECKED, next.Check(ID_MUTE)) << how;
+    if (!handsOver) continue;
+    EXPECT_TRUE(next.WaitText(ID_ROW_TIME, L" 0:09", true)) << how;
+    EXPECT_TRUE(next.WaitText(ID_ROW_TIME + 1, L"PM 5:30:00")) << how;
+    EXPECT_EQ(kPaused, next.Text(ID_ROW_PAUSE + 2)) << how;
   }
 }
-
-void SetRemembering(DWORD remember) { EXPECT_TRUE(WriteValue(L"SuspendEnd", REG_DWORD, &remember, 4)); }
 
 // Remembering, a program killed at any moment of the take-over (at once, once its window exists, once it has
 // settled) loses no timer. Switched off in the settings, the journal goes; on, it comes back; a close discards it.
 TEST_F(HandOver, NoMomentOfTheTakeOverLosesATimer) {
   SetRemembering(1);
-  App app;
-  ASSERT_TRUE(app.Start({L"10(tea)", L"0:2:0"}));
+  Program app;
+  app.Start({L"10(tea)", L"0:2:0"});
   ASSERT_TRUE(app.WaitRows(2));
   app.Kill();
   for (int moment = 0; moment < 3; ++moment) {
-    ASSERT_TRUE(app.Start({}, false));
-    if (moment == 1) {
-      EXPECT_TRUE(app.Find(kMainClass));
-    }
-    if (moment == 2) {
-      EXPECT_TRUE(app.WaitWindow());
-    }
+    app.Start({}, false);
+    if (moment == 1) app.Find(kMainClass);
+    if (moment == 2) app.WaitWindow();
     app.Kill();
   }
-  ASSERT_TRUE(app.Start());
+  app.Start();
   EXPECT_EQ(2, app.Rows());
   for (bool on : {false, true}) {
     HWND dlg = app.Open(ID_SETTINGS, kSettings);
     Send(GetDlgItem(dlg, IDC_REMEMBER), BM_SETCHECK, on);
-    ASSERT_TRUE(app.Close(dlg, IDOK));
+    app.Close(dlg, IDOK);
     EXPECT_EQ(on ? 2u : 0u, ReadRecords().size());
   }
-  EXPECT_TRUE(app.Quit());
+  app.Quit();
   EXPECT_TRUE(ReadRecords().empty()) << "a close discards them";
 }
 
 // WM_ENDSESSION from another program leaves the program counting: a timer still runs out. Killed while its
 // notice is open, the timer that ran out is reported again at the next start.
 TEST_F(HandOver, AStrayEndOfTheSessionStopsNothing) {
-  SetRemembering(1);
-  App app, next;
-  ASSERT_TRUE(app.Start({L"0:0:3(egg)"}));
-  EXPECT_NE(-1, Send(app.main, WM_QUERYENDSESSION));
-  EXPECT_EQ(0, Send(app.main, WM_ENDSESSION, TRUE));
   const std::wstring expected = L"時間です\negg";
+  SetRemembering(1);
+  Program app, next;
+  app.Start({L"0:0:3(egg)"});
+  const LRESULT query = Send(app.main, WM_QUERYENDSESSION);
+  const LRESULT answer = Send(app.main, WM_ENDSESSION, TRUE);
+  EXPECT_EQ(TRUE, query);
+  EXPECT_EQ(0, answer);
   EXPECT_EQ(expected, Text(app.Dialog(kNotice), kBoxText));
   app.Kill();
-  ASSERT_TRUE(next.Start());
+  next.Start();
   EXPECT_EQ(expected, Text(next.Dialog(kNotice), kBoxText));
 }
 
 // The real end of the Wine session (wineboot --end-session --shutdown), remembering. It ends every program of
 // the session: ctest runs it last, on its own (see CMakeLists.txt).
 TEST_F(HandOver, TheEndOfTheWineSession) {
-  const DWORD one = 1;
   wchar_t line[] = L"wineboot --end-session --shutdown";
   STARTUPINFOW si{sizeof si};
   PROCESS_INFORMATION pi{};
-  App app;
-  ASSERT_TRUE(WriteValue(L"SuspendEnd", REG_DWORD, &one, 4) && app.Start({L"10(tea)", L"0:1:0"}));
-  ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:0", true) &&
-              (app.Command(ID_ROW_PAUSE + 1), app.WaitText(ID_ROW_PAUSE + 1, kPaused)));
+  Program app;
+  SetRemembering(1);
+  app.Start({L"10(tea)", L"0:1:0"});
+  ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:0", true));
+  app.Command(ID_ROW_PAUSE + 1);
+  ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 1, kPaused));
   const uint64_t at = LocalFileTimeNow();
-  ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  const BOOL ended = CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  ASSERT_TRUE(ended) << "wineboot runs";
   EXPECT_TRUE(app.WaitExit()) << "the program ends with the session, with 0";
-  EXPECT_TRUE(TeaAndPaused(ReadRecords(), at, 60000) && ReadValue(L"Korvalinde", kRunOnceKey).type == REG_SZ);
+  ExpectTeaAndPaused(ReadRecords(), at, 60000);
+  EXPECT_EQ(DWORD(REG_SZ), ReadValue(L"Korvalinde", kRunOnceKey).type);
 }

@@ -1,4 +1,4 @@
-// The settings dialog and the activation hot key.
+// The settings dialog, its icon at each DPI, and the activation hot key.
 #include "driver.h"  // windows.h first
 
 #include <commctrl.h>
@@ -9,74 +9,118 @@ using Settings = E2e;
 // Whether the program holds a combination: the driver's own registration fails with 1409; one that succeeds
 // is released at once, so that the probe never keeps the combination from the program.
 bool Held(UINT modifiers, UINT vk) {
-  if (RegisterHotKey(nullptr, 1, modifiers, vk)) return UnregisterHotKey(nullptr, 1), false;
-  return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+  if (!RegisterHotKey(nullptr, 1, modifiers, vk)) return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+  UnregisterHotKey(nullptr, 1);
+  return false;
 }
 
-// Fills the dialog and presses `button` (0: returns the dialog). App::Close returns once the program has
+// Opens the dialog and fills it, then presses `button` (0: none). Program::Close returns once the program has
 // registered the hot key again: the dialog is destroyed and the command that opened it is done.
-HWND SetSettings(App& app, WORD hotKey, bool remember, int button = IDOK) {
+HWND SetSettings(const Program& app, WORD hotKey, bool remember, int button = IDOK) {
   HWND dlg = app.Open(ID_SETTINGS, kSettings);
-  Send(GetDlgItem(dlg, IDC_HOTKEY), HKM_SETHOTKEY, hotKey), Send(GetDlgItem(dlg, IDC_REMEMBER), BM_SETCHECK, remember);
-  return !button ? dlg : app.Close(dlg, button) ? app.main : nullptr;
+  Send(GetDlgItem(dlg, IDC_HOTKEY), HKM_SETHOTKEY, hotKey);
+  Send(GetDlgItem(dlg, IDC_REMEMBER), BM_SETCHECK, remember);
+  if (button) app.Close(dlg, button);
+  return dlg;
 }
 
-bool Stored(BYTE vk, BYTE flags, BYTE remember) {  // HotKey: 2 bytes of REG_BINARY; SuspendEnd: a REG_DWORD
-  return ReadValue(L"HotKey").Is(REG_BINARY, {vk, flags}) &&
-         ReadValue(L"SuspendEnd").Is(REG_DWORD, {remember, 0, 0, 0});
+// HotKey: 2 bytes of REG_BINARY, the key and its HOTKEYF_ flags; SuspendEnd: a REG_DWORD.
+void ExpectStored(BYTE vk, BYTE flags, BYTE remember) {
+  EXPECT_TRUE(ReadValue(L"HotKey").Is(REG_BINARY, {vk, flags})) << int(vk);
+  EXPECT_TRUE(ReadValue(L"SuspendEnd").Is(REG_DWORD, {remember, 0, 0, 0})) << int(vk);
 }
 
 // The dialog shows what is stored; Cancel writes and changes nothing; OK writes both values at once and
 // registers the new combination instead of the old. HOTKEYF_ flags: 1 Shift, 2 Ctrl, 4 Alt, 8 extended key.
 TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
-  const BYTE ctrlAltT[2] = {'T', 6}, one[4] = {1};
-  App app;
-  ASSERT_TRUE(WriteValue(L"HotKey", REG_BINARY, ctrlAltT, 2) && WriteValue(L"SuspendEnd", REG_DWORD, one, 4) &&
-              app.Start());
-  EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'T') && (app.Key(L"o"), true)) << "the stored hot key is registered at start";
+  const BYTE ctrlAltT[2] = {'T', 6};
+  Program app;
+  WriteValue(L"HotKey", REG_BINARY, ctrlAltT, 2);
+  SetRemembering(1);
+  app.Start();
+  EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'T')) << "the stored hot key is registered at start";
+  app.Key(L"o");
   HWND dlg = app.Dialog(kSettings);
-  EXPECT_TRUE(GetWindow(dlg, GW_OWNER) == app.main && Send(GetDlgItem(dlg, IDC_HOTKEY), HKM_GETHOTKEY) == 0x654 &&
-              Send(GetDlgItem(dlg, IDC_REMEMBER), BM_GETCHECK) == 1 && !Held(MOD_CONTROL | MOD_ALT, 'T'))
-      << "O opens it with the stored values; the hot key is off meanwhile";
+  EXPECT_EQ(app.main, GetWindow(dlg, GW_OWNER));
+  EXPECT_EQ(0x654, Send(GetDlgItem(dlg, IDC_HOTKEY), HKM_GETHOTKEY)) << "O opens it with the stored values";
+  EXPECT_EQ(BST_CHECKED, Send(GetDlgItem(dlg, IDC_REMEMBER), BM_GETCHECK));
+  EXPECT_FALSE(Held(MOD_CONTROL | MOD_ALT, 'T')) << "the hot key is off meanwhile";
   Shot(app.main, dlg, "settings_dialog");
-  ASSERT_TRUE(app.Close(dlg, IDCANCEL) && SetSettings(app, 0x34B, false, IDCANCEL));  // Ctrl+Shift+K, Cancel
-  EXPECT_TRUE(Stored('T', 6, 1) && Held(MOD_CONTROL | MOD_ALT, 'T') && !Held(MOD_CONTROL | MOD_SHIFT, 'K'));
+  app.Close(dlg, IDCANCEL);
+  SetSettings(app, 0x34B, false, IDCANCEL);  // Ctrl+Shift+K, cancelled
+  ExpectStored('T', 6, 1);
+  EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'T'));
+  EXPECT_FALSE(Held(MOD_CONTROL | MOD_SHIFT, 'K'));
   HWND other = Decoy();  // pressed in another window, it brings the window forward, or its open timer dialog
   for (int step = 0; step < 2; ++step) {
     HWND front = step ? app.Open(ID_ADD, kAdd) : app.main;
-    ASSERT_TRUE(Foreground(other) && (Press(L"ctrl+alt+t"), true));
+    Foreground(other);
+    Press(L"ctrl+alt+t");
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == front && ActiveOf(front) == front; })) << step;
   }
-  ASSERT_TRUE(app.Close(app.Dialog(kAdd), IDCANCEL));
+  app.Close(app.Dialog(kAdd), IDCANCEL);
   const std::tuple<BYTE, BYTE, BYTE, UINT> cases[] = {  // key, flags, remember, the modifiers registered
       {'K', 6, 0, MOD_CONTROL | MOD_ALT}, {VK_RIGHT, 10, 1, MOD_CONTROL}, {VK_F8, 5, 0, MOD_SHIFT | MOD_ALT}, {}};
   std::pair<UINT, UINT> before = {MOD_CONTROL | MOD_ALT, 'T'};
   for (auto [vk, flags, remember, modifiers] : cases) {
-    ASSERT_TRUE(SetSettings(app, MAKEWORD(vk, flags), remember) && Stored(vk, flags, remember)) << int(vk);
-    EXPECT_TRUE((!vk || Held(modifiers, vk)) && !Held(before.first, before.second) && !app.Dialogs(kError)) << int(vk);
+    SetSettings(app, MAKEWORD(vk, flags), remember);
+    ExpectStored(vk, flags, remember);
+    EXPECT_EQ(vk != 0, Held(modifiers, vk)) << int(vk);
+    EXPECT_FALSE(Held(before.first, before.second)) << int(vk);
+    EXPECT_EQ(0u, app.Dialogs(kError)) << int(vk);
     before = {modifiers, vk};
   }
+}
+
+// Reads the error box of a taken combination, owned by the window (null: no check), and closes it.
+void CloseTakenBox(const Program& app, HWND owner) {
+  HWND box = app.Dialog(kError);
+  EXPECT_EQ(L"ホットキー登録に失敗しました", Text(box, kBoxText));
+  EXPECT_TRUE(IconOf(box)) << "with an icon";
+  if (owner) {
+    EXPECT_EQ(owner, GetWindow(box, GW_OWNER));
+  }
+  app.Close(box, IDOK);
 }
 
 // A combination another program holds: the error box after OK, after Cancel and at start-up; once it is
 // free the program takes it without a word.
 TEST_F(Settings, ATakenHotKeyIsReported) {
-  App app, starting, free;
-  auto closeBox = [](App& app, bool owned) {
-    HWND box = app.Dialog(kError), icon = nullptr;
-    while ((icon = FindWindowExW(box, icon, L"Static", nullptr)) &&
-           (GetWindowLongW(icon, GWL_STYLE) & 0x1F) != SS_ICON) {
-    }
-    EXPECT_TRUE(Text(box, kBoxText) == L"ホットキー登録に失敗しました" && icon &&
-                (!owned || GetWindow(box, GW_OWNER) == app.main));
-    return PostMessageW(box, WM_COMMAND, IDOK, 0) && WaitFor([&] { return !IsWindow(box); });
-  };
-  ASSERT_TRUE(RegisterHotKey(nullptr, 2, MOD_CONTROL | MOD_ALT, 'K') && app.Start());
-  ASSERT_TRUE(PostMessageW(SetSettings(app, 0x64B, true, 0), WM_COMMAND, IDOK, 0) && closeBox(app, true));
-  EXPECT_TRUE(Stored('K', 6, 1)) << "written all the same";
-  EXPECT_TRUE(PostMessageW(app.Open(ID_SETTINGS, kSettings), WM_COMMAND, IDCANCEL, 0) && closeBox(app, true) &&
-              app.Quit());
-  EXPECT_TRUE(starting.Start({}, false) && closeBox(starting, false) && starting.WaitWindow() && starting.Quit());
-  ASSERT_TRUE(UnregisterHotKey(nullptr, 2) && free.Start());  // a box would have come before the window
-  EXPECT_TRUE(!free.Dialogs(kError) && Held(MOD_CONTROL | MOD_ALT, 'K'));
+  Program app, starting, free;
+  const BOOL taken = RegisterHotKey(nullptr, 2, MOD_CONTROL | MOD_ALT, 'K');
+  ASSERT_TRUE(taken) << "by another program";
+  app.Start();
+  PostMessageW(SetSettings(app, 0x64B, true, 0), WM_COMMAND, IDOK, 0);
+  CloseTakenBox(app, app.main);
+  ExpectStored('K', 6, 1);  // written all the same
+  PostMessageW(app.Open(ID_SETTINGS, kSettings), WM_COMMAND, IDCANCEL, 0);
+  CloseTakenBox(app, app.main);
+  app.Quit();
+  starting.Start({}, false);
+  CloseTakenBox(starting, nullptr);
+  starting.WaitWindow();
+  starting.Quit();
+  UnregisterHotKey(nullptr, 2);
+  free.Start();  // a box would have come before the window
+  EXPECT_EQ(0u, free.Dialogs(kError));
+  EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'K'));
+}
+
+// The icon beside the version text is loaded at the size of its square of 20 dialog units, which grows with the
+// DPI (32, 37, 40 and 50 pixels here); within a quarter above its 32-pixel image it stays as drawn. A program
+// takes the DPI when it starts.
+TEST_F(Settings, TheIconFillsItsSquareAtEachDpi) {
+  const wchar_t desktop[] = L"Control Panel\\Desktop";
+  const RegValue before = ReadValue(L"LogPixels", desktop);
+  for (auto [dpi, side] : {std::make_pair(96, 32L), {108, 32L}, {120, 40L}, {144, 50L}}) {
+    Program app;
+    RECT icon{};
+    WriteValue(L"LogPixels", REG_DWORD, &dpi, 4, desktop);
+    app.Start();
+    GetClientRect(IconOf(app.Open(ID_SETTINGS, kSettings)), &icon);
+    EXPECT_EQ(side, icon.right) << dpi << " DPI";
+    EXPECT_EQ(side, icon.bottom) << dpi << " DPI";
+  }
+  if (before.exists) WriteValue(L"LogPixels", before.type, before.data.data(), DWORD(before.data.size()), desktop);
+  if (!before.exists) RegDeleteKeyValueW(HKEY_CURRENT_USER, desktop, L"LogPixels");
 }

@@ -1,13 +1,13 @@
 // What Korvalinde takes from its own resources, read from the built program: the dialogs, keys, icon and
 // version in Japanese, the version of version.h, and a manifest for the user's own rights, Common Controls 6
 // and the system DPI. The controls of the dialogs are used on the open dialogs end to end.
-#include "win32_test_support.h"  // windows.h first
+#include "driver.h"  // windows.h first
 
 #include "resource.h"
 #include "version.h"
 
 TEST(Resources, AreJapaneseWithTheVersionAndManifestTheProgramNeeds) {
-  const HMODULE exe = LoadLibraryExW(kvtest::kExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HMODULE exe = LoadLibraryExW(e2e::kExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   auto resource = [&](LPCWSTR type, int id, LANGID language = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)) {
     HRSRC r = FindResourceExW(exe, type, MAKEINTRESOURCEW(id), language);
     return r ? std::string(static_cast<const char*>(LockResource(LoadResource(exe, r))), SizeofResource(exe, r)) : "";
@@ -20,10 +20,13 @@ TEST(Resources, AreJapaneseWithTheVersionAndManifestTheProgramNeeds) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   DWORD* translation = nullptr;
   UINT size = 0;
-  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", (void**)&fixed, &size) &&
-              VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &size));
-  EXPECT_TRUE(fixed->dwFileVersionMS == DWORD(version[0] << 16 | version[1]) &&
-              fixed->dwFileVersionLS == DWORD(version[2] << 16 | version[3]) && *translation == (1200 << 16 | 0x411));
+  const BOOL hasFixed = VerQueryValueW(info.data(), L"\\", (void**)&fixed, &size);
+  const BOOL hasTranslation = VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", (void**)&translation, &size);
+  ASSERT_TRUE(hasFixed);
+  ASSERT_TRUE(hasTranslation);
+  EXPECT_EQ(DWORD(version[0] << 16 | version[1]), fixed->dwFileVersionMS);
+  EXPECT_EQ(DWORD(version[2] << 16 | version[3]), fixed->dwFileVersionLS);
+  EXPECT_EQ(DWORD(1200 << 16 | 0x411), *translation) << "Japanese, UTF-16";
   for (const char* part : {"level=\"asInvoker\" uiAccess=\"false\"", ">system</dpiAwareness>",
                            "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
     EXPECT_NE(std::string::npos, manifest.find(part)) << part;

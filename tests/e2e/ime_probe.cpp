@@ -1,0 +1,18 @@
+// ime_probe.dll: hooked into Korvalinde's thread by the end-to-end tests (InputContext in window_test.cpp),
+// since ImmGetContext answers only in the window's own thread.
+#include "win32_helpers.h"  // windows.h first
+
+#include <imm.h>
+
+// Before a window handles WM_NULL or WM_DESTROY, its root owner's InputContextProperty becomes 2 when the
+// window has an input method context, 1 when it has none.
+extern "C" __declspec(dllexport) LRESULT CALLBACK SeeInputContext(int code, WPARAM w, LPARAM l) {
+  const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(l);
+  if (code == HC_ACTION && (sent->message == WM_NULL || sent->message == WM_DESTROY)) {
+    const HIMC context = ImmGetContext(sent->hwnd);
+    ImmReleaseContext(sent->hwnd, context);
+    const HWND owner = GetAncestor(sent->hwnd, GA_ROOTOWNER);
+    SetPropW(owner, kv::InputContextProperty(sent->hwnd).c_str(), reinterpret_cast<HANDLE>(INT_PTR(context ? 2 : 1)));
+  }
+  return CallNextHookEx(nullptr, code, w, l);
+}
