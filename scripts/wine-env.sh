@@ -85,7 +85,6 @@ kv_start_xvfb() {
 
 kv_wine_start() {
   local name="${1:-run}"
-  KV_WINE_STARTED=1
   KV_WINE_TIMINGS=""
   if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
     echo "wine-env: the ja_JP.UTF-8 locale is missing (bash scripts/install-deps.sh makes it)" >&2
@@ -96,6 +95,7 @@ kv_wine_start() {
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"   # no Mono/Gecko prompts, no menu files
   export WINEPREFIX="$KV_ROOT/build/wine-$name"
+  KV_WINE_STARTED=1
   KV_LAP="$EPOCHREALTIME"
   if [ "${KV_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
     kv_start_xvfb || return 1
@@ -103,10 +103,8 @@ kv_wine_start() {
   kv_lap display
 
   # A fresh prefix every time. End a server still running on an old one first.
-  if [ -d "$WINEPREFIX" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$WINEPREFIX"
-  fi
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
   wineserver -w
@@ -147,10 +145,8 @@ kv_wine_start() {
 kv_wine_stop() {
   [ -n "$KV_WINE_STARTED" ] || return 0
   KV_WINE_STARTED=""
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-  fi
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   if [ -n "$KV_XVFB_PID" ]; then
     kill "$KV_XVFB_PID" 2>/dev/null || true
     wait "$KV_XVFB_PID" 2>/dev/null || true
