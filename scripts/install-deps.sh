@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Korvalinde need, but only
-# those that are missing, and makes sure the ja_JP.UTF-8 locale exists (Wine runs under it so
-# that the Windows side has a Japanese system locale, code page 932).
-# Idempotent; quiet when there is nothing to do. Needs root (or sudo) only when it installs.
+# Installs the missing Debian packages that building, running and testing Korvalinde need, and the ja_JP.UTF-8
+# locale Wine runs under. Quiet when there is nothing to do; needs root (or sudo) only to install.
 set -euo pipefail
 
 PACKAGES=(
@@ -23,9 +21,7 @@ as_root() {
 
 missing=()
 for p in "${PACKAGES[@]}"; do
-  if ! dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed'; then
-    missing+=("$p")
-  fi
+  dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed' || missing+=("$p")
 done
 
 if [ "${#missing[@]}" -gt 0 ]; then
@@ -34,7 +30,6 @@ if [ "${#missing[@]}" -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# The Japanese locale for Wine (see scripts/wine-env.sh).
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   echo "install-deps: generating the ja_JP.UTF-8 locale"
   if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then

@@ -14,13 +14,11 @@ bash scripts/install-deps.sh
 SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)}"
 export SOURCE_DATE_EPOCH TZ=UTC
 
-# The toolchain file counts only when a build folder is first configured.
-toolchain=()
-[ -f "$dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake)
-cmake -S . -B "$dir" "${toolchain[@]}" >/dev/null
-cmake --build "$dir" -j"${JOBS:-2}" --target package_files >/dev/null
-dir="$(cd "$dir" && pwd)"
-(cd "$dir" && cpack -G ZIP >/dev/null)
-zip="$(cd "$dir" && ls Korvalinde-*-win64.zip)"
-(cd "$dir" && sha256sum "$zip" > "$zip.sha256")
-echo "$dir/$zip"
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+kv_build "$dir" -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" -- --target package_files >/dev/null
+cd "$dir"
+cpack -G ZIP >/dev/null
+zip="$(ls Korvalinde-*-win64.zip)"
+sha256sum "$zip" > "$zip.sha256"
+echo "$PWD/$zip"

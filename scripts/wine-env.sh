@@ -1,41 +1,29 @@
-# Wine environment, and the builds, for running and testing Korvalinde. Source this file, then:
-#
+# Wine environment, and the builds, for running and testing Korvalinde (the README's "The Wine session"
+# says what it sets up and why). Source this file, then:
 #   kv_build DIR [CMAKE_ARGS...] [-- BUILD_ARGS...]
 #                        configures the build folder DIR (its output goes to DIR.configure.log and shows
 #                        only when it fails) and builds it with JOBS (default 2) jobs;
 #   kv_build_mingw TARGET...
 #                        the cross build build/mingw of the targets, and of Korvalinde.exe unless
-#                        KORVALINDE_EXE names another program; then sets KORVALINDE_EXE to the full path
-#                        of the program to run;
-#   kv_wine_start NAME   sets up an X display and a fresh Wine prefix build/wine-NAME, exports
-#                        WINEPREFIX, DISPLAY, WINEDEBUG, WINEDLLOVERRIDES, LANG/LC_ALL, and
-#                        keeps one wineserver running for the prefix;
-#   kv_wine_stop         ends exactly what kv_wine_start started (this prefix's wineserver and
-#                        its processes, the Xvfb it started), nothing else. Safe to call twice.
-#
-# Display: with KV_USE_DISPLAY=1 and DISPLAY set, the programs show on that display; otherwise
-# an Xvfb is started on a display number that nobody uses. Inside it, Wine draws a virtual
-# desktop of KV_DESKTOP_SIZE (default 800x600) at the top left, so windows get Windows-like
-# frames and X coordinates inside the desktop equal Windows screen coordinates.
-#
-# Japanese: Wine takes the Windows system locale and code page from the Unix locale of every
-# Wine process, so everything runs under ja_JP.UTF-8 (code page 932, locale 0411); with the
-# fonts of scripts/fonts-ja.reg, controls that use the default "System" font show Japanese.
-#
-# Screen DPI: KV_DPI=120 (or 144, ...) makes the prefix run at that many dots per inch, as the
-# Windows display setting "125 %" (150 %) does. Wine reads LogPixels from HKCU\Control
-# Panel\Desktop (and falls back to the hardware profile's Software\Fonts key); it is set before
-# the font settings below, because Wine rewrites its default font entries when the DPI changes.
-#
-# Timings of the steps are collected in KV_WINE_TIMINGS.
+#                        KORVALINDE_EXE names another program; then sets KORVALINDE_EXE to its full path;
+#   kv_wine_start NAME   an X display (the caller's with KV_USE_DISPLAY=1, else a new Xvfb) and a fresh
+#                        prefix build/wine-NAME at KV_DPI (default 96) with a virtual desktop of
+#                        KV_DESKTOP_SIZE (default 800x600), one wineserver kept running, and
+#                        WINEPREFIX, DISPLAY, WINEDEBUG, WINEDLLOVERRIDES, LANG/LC_ALL exported;
+#                        the time of each step goes to KV_WINE_TIMINGS;
+#   kv_wine_stop         ends exactly what kv_wine_start started, nothing else. Safe to call twice;
+#   kv_until SECONDS COMMAND...   runs the command every 0.1 s until it succeeds, at most SECONDS;
+#   kv_win ARGS...       runs scripts/tools/kvwin.exe (kv_build_mingw kvwin builds it) in the session;
+#   kv_desktop           prints the X window of Wine's virtual desktop; fails when there is none;
+#   kv_frame_drawn X Y WIDTH CLIENT_TOP
+#                        of a window: the close box at the right end of its caption has a dark glyph (Wine
+#                        may draw the frame a moment after the rest of a new window).
 
 KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KV_DESKTOP_SIZE="${KV_DESKTOP_SIZE:-800x600}"
 KV_XVFB_PID=""
 KV_WINE_TIMINGS=""
 KV_WINE_STARTED=""
-
-kv_now() { date +%s.%N; }
 
 kv_build() {
   local dir="$1" cfg=()
@@ -47,7 +35,7 @@ kv_build() {
   done
   [ $# -eq 0 ] || shift
   mkdir -p "$(dirname "$dir")"
-  cmake -S "$KV_ROOT" -B "$dir" "${cfg[@]}" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  cmake -S "$KV_ROOT" -B "$dir" "${cfg[@]}" >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log" >&2; return 1; }
   cmake --build "$dir" -j"${JOBS:-2}" "$@"
 }
 
@@ -59,86 +47,77 @@ kv_build_mingw() {
   KORVALINDE_EXE="$(realpath "${KORVALINDE_EXE:-$KV_ROOT/build/mingw/Korvalinde.exe}")" || return 1
   [ -f "$KORVALINDE_EXE" ] || { echo "$KORVALINDE_EXE is not there" >&2; return 1; }
 }
-kv_since() { awk -v a="$1" -v b="$(kv_now)" 'BEGIN { printf "%.1f", b - a }'; }
-kv_note_time() { KV_WINE_TIMINGS+="${KV_WINE_TIMINGS:+, }$1 $2s"; }
 
-# A display number with neither a socket nor a lock file.
-kv_free_display() {
-  local n
-  for n in $(seq 90 299); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      echo "$n"; return 0
-    fi
+kv_until() {
+  local end=$(( $(date +%s) + $1 ))
+  shift
+  until "$@"; do
+    [ "$(date +%s)" -lt "$end" ] || return 1
+    sleep 0.1
   done
-  return 1
 }
 
+kv_win() { wine "$KV_ROOT/build/mingw/scripts/tools/kvwin.exe" "$@" 2>/dev/null | tr -d '\r'; }
+kv_desktop() { xdotool search --name ' - Wine desktop$' 2>/dev/null | head -n 1 | grep .; }
+kv_frame_drawn() {
+  local box="26x$(( $4 - $2 - 8 ))+$(( $1 + $3 - 30 ))+$(( $2 + 4 ))"
+  [ "$(import -window "$(kv_desktop)" -crop "$box" +repage -colorspace gray -format '%[fx:minima<0.25]' info:)" = 1 ]
+}
+
+# kv_lap NAME: the time since the last lap goes to KV_WINE_TIMINGS under NAME.
+kv_lap() {
+  local now="$EPOCHREALTIME"
+  KV_WINE_TIMINGS+="${KV_WINE_TIMINGS:+, }$1 $(awk -v a="$KV_LAP" -v b="$now" 'BEGIN { printf "%.1f", b - a }')s"
+  KV_LAP="$now"
+}
+
+# Xvfb picks a display number nobody uses and writes it to the file once it takes connections.
 kv_start_xvfb() {
-  local tries n i
-  local w="${KV_DESKTOP_SIZE%x*}" h="${KV_DESKTOP_SIZE#*x}"
-  local sw=$(( w > 1024 ? w : 1024 )) sh=$(( h > 768 ? h : 768 ))
-  for tries in 1 2 3 4 5; do
-    n="$(kv_free_display)" || { echo "wine-env: no free X display number" >&2; return 1; }
-    Xvfb ":$n" -screen 0 "${sw}x${sh}x24" -nolisten tcp >/dev/null 2>&1 &
-    KV_XVFB_PID=$!
-    for i in $(seq 1 100); do
-      if ! kill -0 "$KV_XVFB_PID" 2>/dev/null; then break; fi   # lost a race for :n; try another
-      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        export DISPLAY=":$n"; return 0
-      fi
-      sleep 0.1
-    done
-    kill "$KV_XVFB_PID" 2>/dev/null; wait "$KV_XVFB_PID" 2>/dev/null
-    KV_XVFB_PID=""
-  done
-  echo "wine-env: Xvfb did not start" >&2
-  return 1
+  local w="${KV_DESKTOP_SIZE%x*}" h="${KV_DESKTOP_SIZE#*x}" number
+  number="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 "$(( w > 1024 ? w : 1024 ))x$(( h > 768 ? h : 768 ))x24" -nolisten tcp \
+    3>"$number" >/dev/null 2>&1 &
+  KV_XVFB_PID=$!
+  kv_until 10 test -s "$number" || { rm -f "$number"; echo "wine-env: Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(cat "$number")"
+  rm -f "$number"
 }
 
 kv_wine_start() {
-  local name="${1:-run}" t
-  KV_WINE_STARTED=1
+  local name="${1:-run}"
   KV_WINE_TIMINGS=""
   if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
     echo "wine-env: the ja_JP.UTF-8 locale is missing (bash scripts/install-deps.sh makes it)" >&2
     return 1
   fi
+  # Wine takes the Windows system locale and code page (932) from the Unix locale.
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"   # no Mono/Gecko prompts, no menu files
   export WINEPREFIX="$KV_ROOT/build/wine-$name"
-
-  t="$(kv_now)"
-  if [ "${KV_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
-    :   # show on the caller's display
-  else
+  KV_WINE_STARTED=1
+  KV_LAP="$EPOCHREALTIME"
+  if [ "${KV_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
     kv_start_xvfb || return 1
   fi
-  kv_note_time display "$(kv_since "$t")"
+  kv_lap display
 
   # A fresh prefix every time. End a server still running on an old one first.
-  t="$(kv_now)"
-  if [ -d "$WINEPREFIX" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$WINEPREFIX"
-  fi
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
   wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
   wineserver -w
-  kv_note_time prefix "$(kv_since "$t")"
+  kv_lap prefix
 
-  t="$(kv_now)"
+  # The DPI comes before the fonts: Wine rewrites its default font entries when the DPI changes.
   if [ -n "${KV_DPI:-}" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KV_DPI" /f >/dev/null 2>&1 \
       || { echo "wine-env: setting LogPixels to $KV_DPI failed" >&2; return 1; }
   fi
   # Debian's Wine does not load its own fonts from its data folder; copy them into the prefix.
   cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
-  # Above 96 DPI Wine asks for the System font at a height scaled by the DPI (27 pixels at
-  # 144 DPI), but its Japanese System font jvgasys.fon is a bitmap font of 18 pixels only:
-  # the metrics stay 18 pixels while the IPA glyphs linked in for Japanese come at the
-  # scaled height, and controls cut them off at the top and bottom. Without that bitmap font
-  # the System font is a scalable one, whose metrics and linked glyphs grow together.
+  # Above 96 DPI the 18-pixel bitmap System font would cut off the larger Japanese glyphs linked to it.
   if [ "${KV_DPI:-96}" -gt 96 ]; then
     rm -f "$WINEPREFIX/drive_c/windows/Fonts/jvgasys.fon"
   fi
@@ -153,29 +132,24 @@ kv_wine_start() {
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KV_DESKTOP_SIZE" /f >/dev/null 2>&1
   wineserver -w
-  kv_note_time settings "$(kv_since "$t")"
+  kv_lap settings
 
-  t="$(kv_now)"
-  # One server for the whole session: every Wine process then starts in milliseconds.
+  # One server for the whole session: every Wine process then starts in milliseconds. Its helper
+  # processes start now with their output going nowhere, so no later Wine process passes them a pipe
+  # that someone waits on.
   wineserver -p
-  # Start the helper processes (services, the desktop) now, with their output going nowhere,
-  # so that no later Wine process passes them a pipe that someone waits on.
   wine cmd /c exit >/dev/null 2>&1 </dev/null
-  kv_note_time server "$(kv_since "$t")"
-  return 0
+  kv_lap server
 }
 
 kv_wine_stop() {
   [ -n "$KV_WINE_STARTED" ] || return 0
   KV_WINE_STARTED=""
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-  fi
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
   if [ -n "$KV_XVFB_PID" ]; then
     kill "$KV_XVFB_PID" 2>/dev/null || true
     wait "$KV_XVFB_PID" 2>/dev/null || true
     KV_XVFB_PID=""
   fi
-  return 0
 }

@@ -6,7 +6,6 @@
 //   kvwin press WINDOW BUTTON  clicks BUTTON (add, mute, settings, cancel) as its WM_COMMAND does
 //   kvwin row N                prints the text of the time display of row N (from 1), in UTF-8
 //   kvwin close                closes the program (WM_CLOSE) and waits until it has ended
-//   kvwin icon                 prints "width height" of the settings dialog's icon, then of its client area
 // A wait gives up after 30 s. Exit code 0 on success, 1 on a time-out or when there is no such window, 2 on
 // bad arguments.
 #include "win32_helpers.h"  // windows.h first
@@ -70,16 +69,6 @@ int Row(int row) {
   return 0;
 }
 
-int Icon() {
-  HWND dialog = FindWindowW(kDialogClass, kSettings), icon = nullptr;
-  while ((icon = FindWindowExW(dialog, icon, L"Static", nullptr)) && (GetWindowLongW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
-  }
-  RECT image, client;
-  if (!dialog || !icon || !GetClientRect(icon, &image) || !GetClientRect(dialog, &client)) return 1;
-  printf("%ld %ld %ld %ld\n", image.right, image.bottom, client.right, client.bottom);
-  return 0;
-}
-
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   const Window* window = argc > 2 ? Lookup(kWindows, argv[2]) : nullptr;
@@ -95,7 +84,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"row" && argc == 3) return Row(_wtoi(argv[2]));
   if (command == L"close" && argc == 2) return CloseAll(kMainClass) ? 0 : 1;
-  if (command == L"icon" && argc == 2) return Icon();
-  fwprintf(stderr, L"usage: kvwin show|gone WINDOW | press WINDOW BUTTON | row N | close | icon\n");
+  fwprintf(stderr, L"usage: kvwin show|gone WINDOW | press WINDOW BUTTON | row N | close\n");
   return 2;
 }
