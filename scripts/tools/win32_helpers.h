@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <stdio.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -101,6 +103,115 @@ inline int Rows(HWND main) {
   while (rows <= 10 && GetDlgItem(main, ID_ROW_LABEL + rows)) ++rows;
   return rows;
 }
+
+// The default font's average character width, and its line height + 10: the width of a character cell of the
+// main window and the pitch of its rows.
+inline const struct {
+  LONG cw, pitch;
+} Font = [] {
+  TEXTMETRICW tm{};
+  HDC dc = GetDC(nullptr);
+  GetTextMetricsW(dc, &tm);
+  ReleaseDC(nullptr, dc);
+  return decltype(Font){tm.tmAveCharWidth, tm.tmHeight + tm.tmExternalLeading + 10};
+}();
+
+// Korvalinde.exe: KORVALINDE_EXE, else the one built; a Unix path is on drive Z:.
+inline std::wstring ProgramPath() {
+  wchar_t path[MAX_PATH] = L"" KORVALINDE_EXE_PATH;
+  GetEnvironmentVariableW(L"KORVALINDE_EXE", path, MAX_PATH);
+  for (wchar_t* c = path; *c; ++c) *c = *c == L'/' ? L'\\' : *c;
+  return (path[0] == L'\\' ? L"Z:" : L"") + std::wstring(path);
+}
+
+// How a step of Program that fails says so: on stderr, unless the caller (the end-to-end tests) sets its own.
+inline void (*ReportFailure)(const std::wstring& what) = [](const std::wstring& what) {
+  fwprintf(stderr, L"%ls\n", what.c_str());
+};
+
+// One run of Korvalinde.exe. Its steps check their own outcome and report a failure through ReportFailure; the
+// waits that follow a failed step then give up at their time-outs.
+struct Program {
+  PROCESS_INFORMATION pi{};
+  HWND main = nullptr;
+  ~Program() { Kill(); }
+  void Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
+    const bool started = StartProcess(ProgramPath(), args, &pi);
+    if (!started) ReportFailure(L"Korvalinde.exe does not start: " + ProgramPath());
+    if (started && wait) WaitWindow();
+  }
+  HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
+    HWND found = WaitShown(pi.dwProcessId, cls, caption, 10000);
+    if (!found) ReportFailure(std::wstring(L"no window shows: ") + (caption ? caption : cls));
+    return found;
+  }
+  void WaitWindow() {
+    main = Find(kMainClass);
+    Settle();
+  }
+  static void Second(const std::vector<std::wstring>& args = {}) {  // a second start, which hands over and ends
+    Program second;
+    DWORD code = DWORD(-1);
+    second.Start(args, false);
+    second.WaitExit(&code);
+    if (code != 0) ReportFailure(L"a second start ends with " + std::to_wstring(code));
+  }
+  void Settle() const { Send(main, WM_NULL); }  // its thread is back in a message loop: what it did is done
+  bool WaitExit(DWORD* code = nullptr) {        // without code: true only for exit code 0
+    DWORD own = 1;
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) return false;
+    if (!GetExitCodeProcess(pi.hProcess, code ? code : &own)) return false;
+    return code || own == 0;
+  }
+  void Quit() {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    if (!WaitExit()) ReportFailure(L"a close does not end the program with 0");
+  }
+  void Kill() {
+    if (!pi.hProcess) return;
+    TerminateProcess(pi.hProcess, 99);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    pi = {};
+  }
+  HWND Control(int id) const { return GetDlgItem(main, id); }
+  std::wstring Text(int id) const { return kv::Text(main, id); }
+  LRESULT Check(int id) const { return Send(Control(id), BM_GETCHECK); }
+  int Rows() const { return kv::Rows(main); }
+  bool WaitRows(int rows) const {  // that many rows, and the client area fitted to them
+    RECT r{};
+    return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == Font.pitch * (rows + 1); });
+  }
+  bool WaitText(int id, const std::wstring& text, bool prefix = false) const {  // shows text, or begins so
+    return WaitFor([&] { return prefix ? Text(id).rfind(text, 0) == 0 : Text(id) == text; });
+  }
+  void Command(int id) const { PostMessageW(main, WM_COMMAND, id, LPARAM(Control(id))); }  // as a click
+  void Request(const std::wstring& text) const {  // by text, as other programs may; always answered 0
+    if (Send(main, LB_ADDFILE, 0, LPARAM(text.c_str())) != 0) ReportFailure(L"a request is not answered 0");
+  }
+  size_t Dialogs(const wchar_t* caption) const { return Shown(pi.dwProcessId, kDialogClass, caption).size(); }
+  HWND Dialog(const wchar_t* caption) const { return Find(kDialogClass, caption); }
+  HWND Open(int command, const wchar_t* caption) const {
+    Command(command);
+    return Dialog(caption);
+  }
+  void Close(HWND dialog, int button) const {  // returns once the dialog is gone and what opened it is done
+    PostMessageW(dialog, WM_COMMAND, button, 0);
+    if (!WaitFor([&] { return !IsWindow(dialog); })) ReportFailure(L"the dialog does not close");
+    Settle();
+  }
+  // Fills the timer dialog (null: as it stands) and presses OK. OK is handled before Send returns: a refused
+  // text leaves the dialog shown; one that took the texts is waited for until it is gone.
+  void Submit(HWND dialog, const wchar_t* time = nullptr, const wchar_t* name = nullptr) const {
+    if (time) Send(GetDlgItem(dialog, IDC_TIME), WM_SETTEXT, 0, LPARAM(time));
+    if (name) Send(GetDlgItem(dialog, IDC_NAME), WM_SETTEXT, 0, LPARAM(name));
+    Send(dialog, WM_COMMAND, IDOK);
+    if (IsWindowVisible(dialog)) return;
+    WaitFor([&] { return !IsWindow(dialog); });
+    Settle();
+  }
+};
 
 // The settings key with all its values, and the program's value under RunOnce.
 inline void ClearSettings() {

@@ -16,11 +16,10 @@ constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";  // a row's pause but
 constexpr int kBoxText = 0xFFFF;                       // the text of a message box
 constexpr uint64_t kFileTimePerMs = 10000;
 inline const int kBinaryStdout = _setmode(_fileno(stdout), _O_BINARY);  // ctest reads the cases in "\n" lines
-inline const std::wstring kExe = [] {  // KORVALINDE_EXE, else the one built; a Unix path is on drive Z:
-  wchar_t path[MAX_PATH] = L"" KORVALINDE_EXE_PATH;
-  GetEnvironmentVariableW(L"KORVALINDE_EXE", path, MAX_PATH);
-  for (wchar_t* c = path; *c; ++c) *c = *c == L'/' ? L'\\' : *c;
-  return (path[0] == L'\\' ? L"Z:" : L"") + std::wstring(path);
+// Every failed step of Program is a failure of the test (set before any test runs).
+inline const bool kStepFailuresReported = [] {
+  ReportFailure = [](const std::wstring& what) { ADD_FAILURE() << what; };
+  return true;
 }();
 
 struct RegValue {
@@ -157,16 +156,6 @@ inline HWND IconOf(HWND window) {  // its first icon static
   return icon;
 }
 
-inline const struct {
-  LONG cw, pitch;
-} M = [] {  // the default font's character width, and LineHeight + 10
-  TEXTMETRICW tm{};
-  HDC dc = GetDC(nullptr);
-  GetTextMetricsW(dc, &tm);
-  ReleaseDC(nullptr, dc);
-  return decltype(M){tm.tmAveCharWidth, tm.tmHeight + tm.tmExternalLeading + 10};
-}();
-
 // Where the bands behind the rows (the last one behind the buttons) differ from `red` (true: red, else the
 // menu colour) in the free columns left and right of the controls, within `part`; "" where they match.
 inline std::string Bands(HWND window, const std::vector<bool>& red, RECT part = {0, 0, 9999, 9999}) {
@@ -175,11 +164,11 @@ inline std::string Bands(HWND window, const std::vector<bool>& red, RECT part = 
   GetClientRect(window, &c);
   ClientToScreen(window, &at);
   auto want = [&](LONG y) {
-    return size_t(y / M.pitch) < red.size() && red[y / M.pitch] ? RGB(255, 0, 0) : GetSysColor(COLOR_MENU);
+    return size_t(y / Font.pitch) < red.size() && red[y / Font.pitch] ? RGB(255, 0, 0) : GetSysColor(COLOR_MENU);
   };
   HDC screen = GetDC(nullptr);
   std::string mismatch;
-  for (LONG x : {M.cw / 2, c.right - 1 - M.cw / 2})
+  for (LONG x : {Font.cw / 2, c.right - 1 - Font.cw / 2})
     for (LONG y = std::max(0L, part.top); x >= part.left && x < part.right && y < std::min(c.bottom, part.bottom); ++y)
       if (mismatch.empty() && GetPixel(screen, at.x + x, at.y + y) != want(y))
         mismatch = std::to_string(x) + "," + std::to_string(y);
@@ -206,101 +195,20 @@ inline HWND Decoy() {  // a window of the driver's, for whatever else the user w
   return CreateWindowExW(0, L"Static", L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 440, 220, 140, 0, 0, 0, 0);
 }
 
-struct Program {  // one run of Korvalinde.exe
-  PROCESS_INFORMATION pi{};
-  HWND main = nullptr;
-  ~Program() { Kill(); }
-  void Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
-    const bool started = StartProcess(kExe, args, &pi);
-    EXPECT_TRUE(started) << "Korvalinde.exe starts";
-    if (started && wait) WaitWindow();
-  }
-  HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
-    HWND found = WaitShown(pi.dwProcessId, cls, caption, 10000);
-    EXPECT_TRUE(found) << "a window shows: " << testing::PrintToString(std::wstring(caption ? caption : cls));
-    return found;
-  }
-  void WaitWindow() {
-    main = Find(kMainClass);
-    Settle();
-  }
-  static void Second(const std::vector<std::wstring>& args = {}) {  // a second start, which ends with 0
-    Program second;
-    DWORD code = DWORD(-1);
-    second.Start(args, false);
-    second.WaitExit(&code);
-    EXPECT_EQ(0u, code) << "a second start hands over and ends";
-  }
-  void Settle() const { Send(main, WM_NULL); }  // its thread is back in a message loop: what it did is done
-  bool WaitExit(DWORD* code = nullptr) {        // without code: true only for exit code 0
-    DWORD own = 1;
-    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) return false;
-    if (!GetExitCodeProcess(pi.hProcess, code ? code : &own)) return false;
-    return code || own == 0;
-  }
-  void Quit() {
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    const bool ended = WaitExit();
-    EXPECT_TRUE(ended) << "a close ends the program with 0";
-  }
-  void Kill() {
-    if (!pi.hProcess) return;
-    TerminateProcess(pi.hProcess, 99);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    pi = {};
-  }
-  HWND Control(int id) const { return GetDlgItem(main, id); }
-  std::wstring Text(int id) const { return kv::Text(main, id); }
-  LRESULT Check(int id) const { return Send(Control(id), BM_GETCHECK); }
-  int Rows() const { return kv::Rows(main); }
-  bool WaitRows(int rows) const {  // that many rows, and the client area fitted to them
-    RECT r{};
-    return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == M.pitch * (rows + 1); });
-  }
-  bool WaitText(int id, const std::wstring& text, bool prefix = false) const {  // shows text, or begins so
-    return WaitFor([&] { return prefix ? Text(id).rfind(text, 0) == 0 : Text(id) == text; });
-  }
-  void Command(int id) const { PostMessageW(main, WM_COMMAND, id, LPARAM(Control(id))); }  // as a click
-  void Request(const std::wstring& text) const {  // by text, as other programs may; always answered 0
-    EXPECT_EQ(0, Send(main, LB_ADDFILE, 0, LPARAM(text.c_str()))) << text.size() << " units";
-  }
-  void Key(const std::wstring& keys) const {
-    Foreground(main);
-    Press(keys);
-  }
-  size_t Dialogs(const wchar_t* caption) const { return Shown(pi.dwProcessId, kDialogClass, caption).size(); }
-  HWND Dialog(const wchar_t* caption) const { return Find(kDialogClass, caption); }
-  HWND Open(int command, const wchar_t* caption) const {
-    Command(command);
-    return Dialog(caption);
-  }
-  void Close(HWND dialog, int button) const {  // returns once the dialog is gone and the code that opened it is done
-    PostMessageW(dialog, WM_COMMAND, button, 0);
-    const bool gone = WaitFor([&] { return !IsWindow(dialog); });
-    EXPECT_TRUE(gone) << "the dialog closes";
-    Settle();
-  }
-  // Fills the timer dialog (null: as it stands) and presses OK. OK is handled before Send returns: a refused
-  // text leaves the dialog shown; one that took the texts is waited for until it is gone.
-  void Submit(HWND dialog, const wchar_t* time = nullptr, const wchar_t* name = nullptr) const {
-    if (time) Send(GetDlgItem(dialog, IDC_TIME), WM_SETTEXT, 0, LPARAM(time));
-    if (name) Send(GetDlgItem(dialog, IDC_NAME), WM_SETTEXT, 0, LPARAM(name));
-    Send(dialog, WM_COMMAND, IDOK);
-    if (IsWindowVisible(dialog)) return;
-    WaitFor([&] { return !IsWindow(dialog); });
-    Settle();
-  }
-  std::vector<Record> SaveAndQuit() {  // the save-and-quit button: the records it wrote (then cleared)
-    Command(ID_SUSPEND_ALL);
-    const bool ended = WaitExit();
-    EXPECT_TRUE(ended) << "save-and-quit ends the program with 0";
-    const std::vector<Record> saved = ReadRecords();
-    ClearSettings();
-    return saved;
-  }
-};
+// The save-and-quit button: the records it wrote (then cleared).
+inline std::vector<Record> SaveAndQuit(Program& app) {
+  app.Command(ID_SUSPEND_ALL);
+  const bool ended = app.WaitExit();
+  EXPECT_TRUE(ended) << "save-and-quit ends the program with 0";
+  const std::vector<Record> saved = ReadRecords();
+  ClearSettings();
+  return saved;
+}
+
+inline void Key(const Program& app, const std::wstring& keys) {  // keys pressed in the main window
+  Foreground(app.main);
+  Press(keys);
+}
 
 struct E2e : testing::Test {  // every test starts and ends with no program running and no settings
   void SetUp() override {

@@ -30,7 +30,7 @@ TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
   }
   EXPECT_EQ(4, app.Rows());
   app.Close(dlg, IDCANCEL);
-  EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {420000, L"d"}}), Presets(app.SaveAndQuit()));
+  EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {420000, L"d"}}), Presets(SaveAndQuit(app)));
 }
 
 // Restored timers first, then the arguments. Requests by text from other processes, careless or hostile, are
@@ -64,19 +64,19 @@ TEST_F(Instance, RequestsUpToAFullTableOfTen) {
   Program::Second({L"4(d)"});
   const LRESULT add = Send(app.main, WM_COMMAND, ID_ADD);  // answered at once: no dialog opens
   EXPECT_EQ(0, add);
-  app.Key(L"a");
-  app.Key(L"0");  // keys are handled in order: once 0 pauses row 10, A is done
+  Key(app, L"a");
+  Key(app, L"0");  // keys are handled in order: once 0 pauses row 10, A is done
   EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kPaused));
   EXPECT_EQ(0u, app.Dialogs(kAdd));
   EXPECT_EQ(10, app.Rows());
-  app.Key(L"KP_0");
-  app.Key(L"alt+0");
+  Key(app, L"KP_0");
+  Key(app, L"alt+0");
   EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kRunning));
   HWND box = app.Dialog(kDelete);
   EXPECT_EQ(L"タイマー10(b)を削除します\nよろしいですか？", Text(box, kBoxText));
   app.Close(box, IDCANCEL);
   EXPECT_EQ(10, app.Rows());
-  app.Key(L"alt+2");  // once deleted, the rows below move up
+  Key(app, L"alt+2");  // once deleted, the rows below move up
   box = app.Dialog(kDelete);
   EXPECT_EQ(L"タイマー2(arg)を削除します\nよろしいですか？", Text(box, kBoxText));
   EXPECT_EQ(app.main, GetWindow(box, GW_OWNER));
@@ -86,7 +86,7 @@ TEST_F(Instance, RequestsUpToAFullTableOfTen) {
   EXPECT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:05:", true));
   EXPECT_TRUE(IsWindowEnabled(app.Control(ID_ADD)));
   expected.erase(expected.begin() + 1);
-  const std::vector<Record> saved = app.SaveAndQuit();
+  const std::vector<Record> saved = SaveAndQuit(app);
   ASSERT_EQ(expected, Presets(saved));
   EXPECT_TRUE(saved[0].suspended) << "the restored one still paused";
   EXPECT_FALSE(saved[1].suspended);
@@ -128,7 +128,7 @@ TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
     ASSERT_TRUE(WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; }));
     EXPECT_FALSE(ReadValue(L"Mute").exists) << how << ": nothing saved before";
     if (end < 0) {
-      app.Key(L"s");
+      Key(app, L"s");
       EXPECT_TRUE(app.WaitExit()) << how;
     } else {  // WM_ENDSESSION is answered only once all is saved
       const LRESULT query = Send(app.main, WM_QUERYENDSESSION);

@@ -63,11 +63,11 @@ TEST_F(Notice, TimersRunningOutTogetherOrMeanwhileShareOneNotice) {
 // of the window is repainted; un-muting removes them.
 TEST_F(Notice, MutedTimersStayRedWithoutANotice) {
   const std::vector<bool> red = {true, false, true, false};
-  const LONG p = M.pitch, w = 25 * M.cw;
+  const LONG p = Font.pitch, w = 25 * Font.cw;
   Program app;
   HWND other = Decoy();
   app.Start();
-  app.Key(L"m");
+  Key(app, L"m");
   ASSERT_TRUE(WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; }));
   Foreground(other);
   for (const wchar_t* request : {L"0:0:1(r)", L"0:5", L"0:0:1(s)"}) app.Request(request);
@@ -91,7 +91,7 @@ TEST_F(Notice, MutedTimersStayRedWithoutANotice) {
   EXPECT_TRUE(Red(app, red));
   app.Settle();
   EXPECT_EQ(0u, app.Dialogs(kNotice));
-  app.Key(L"m");
+  Key(app, L"m");
   EXPECT_TRUE(app.WaitRows(1)) << "un-muted, the expired rows go";
   EXPECT_EQ(BST_UNCHECKED, app.Check(ID_MUTE));
   EXPECT_EQ(0u, app.Dialogs(kNotice)) << "without a notice";

@@ -7,7 +7,7 @@
 #include "version.h"
 
 TEST(Resources, AreJapaneseWithTheVersionAndManifestTheProgramNeeds) {
-  const HMODULE exe = LoadLibraryExW(e2e::kExe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const HMODULE exe = LoadLibraryExW(kv::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   auto resource = [&](LPCWSTR type, int id, LANGID language = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)) {
     HRSRC r = FindResourceExW(exe, type, MAKEINTRESOURCEW(id), language);
     return r ? std::string(static_cast<const char*>(LockResource(LoadResource(exe, r))), SizeofResource(exe, r)) : "";

@@ -39,7 +39,7 @@ TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
   SetRemembering(1);
   app.Start();
   EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'T')) << "the stored hot key is registered at start";
-  app.Key(L"o");
+  Key(app, L"o");
   HWND dlg = app.Dialog(kSettings);
   EXPECT_EQ(app.main, GetWindow(dlg, GW_OWNER));
   EXPECT_EQ(0x654, Send(GetDlgItem(dlg, IDC_HOTKEY), HKM_GETHOTKEY)) << "O opens it with the stored values";

@@ -30,14 +30,14 @@ TEST_F(Window, OpensEmptyAndFitsItsRows) {
     ASSERT_TRUE(app.WaitRows(rows));
     RECT client{};
     GetClientRect(app.main, &client);
-    EXPECT_EQ(25 * M.cw, client.right);
+    EXPECT_EQ(25 * Font.cw, client.right);
     LONG right = 0;  // of the control before, in the same row
     for (int i = 0; i < (rows + 1) * 5; ++i) {
       const int row = i / 5;
       RECT r{};
       GetWindowRect(app.Control(row < rows ? kinds[i % 5] + row : buttons[i % 5]), &r);
       MapWindowPoints(nullptr, app.main, reinterpret_cast<POINT*>(&r), 2);
-      EXPECT_TRUE(Inside(r, {i % 5 ? right : 0, row * M.pitch, client.right, (row + 1) * M.pitch}))
+      EXPECT_TRUE(Inside(r, {i % 5 ? right : 0, row * Font.pitch, client.right, (row + 1) * Font.pitch}))
           << rows << " rows: control " << i;
       right = r.right;
     }
@@ -61,14 +61,11 @@ TEST_F(Window, KeepsTopMostAndItsPlaceForTheNextRun) {
     auto topMost = [&] { return (GetWindowLongW(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
     EXPECT_EQ(run == 1, topMost()) << run;
     EXPECT_EQ(run == 1, app.Check(ID_TOPMOST) == BST_CHECKED) << run;
-    if (run < 2) {
-      EXPECT_EQ(run * 200, r.left);
-      EXPECT_EQ(run * 150, r.top);
-    } else {
-      EXPECT_EQ(800, r.right);
-      EXPECT_EQ(600, client.y) << "the caption's bottom";
-    }
-    if (run == 0) app.Key(L"t");
+    // Its top-left corner; started from the far corner: its right edge and the bottom of its caption.
+    const LONG x[] = {0, 200, 800}, y[] = {0, 150, 600};
+    const auto at = run < 2 ? std::make_pair(r.left, r.top) : std::make_pair(r.right, client.y);
+    EXPECT_EQ(std::make_pair(x[run], y[run]), at) << run;
+    if (run == 0) Key(app, L"t");
     if (run > 0) app.Command(ID_TOPMOST);
     EXPECT_TRUE(WaitFor([&] { return topMost() == (run != 1); })) << "T and the button switch it, run " << run;
     EXPECT_EQ(run != 1, app.Check(ID_TOPMOST) == BST_CHECKED) << run;
@@ -114,14 +111,13 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   app.Start();
   HookInputContexts(app);
   SetWindowPos(app.main, nullptr, 150, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  app.Key(L"a");
+  Key(app, L"a");
   HWND dlg = app.Dialog(kAdd);
   HWND field = GetDlgItem(dlg, IDC_TIME), nameField = FindWindowExW(GetDlgItem(dlg, IDC_NAME), nullptr, L"Edit", nullptr);
   POINT client{}, dialog{};
   ClientToScreen(app.main, &client);
   ClientToScreen(dlg, &dialog);
-  EXPECT_EQ(client.x, dialog.x) << "A opens it on the client origin";
-  EXPECT_EQ(client.y, dialog.y) << "A opens it on the client origin";
+  EXPECT_EQ(std::make_pair(client.x, client.y), std::make_pair(dialog.x, dialog.y)) << "A opens it on the client origin";
   EXPECT_EQ(app.main, GetWindow(dlg, GW_OWNER));
   EXPECT_FALSE(IsWindowEnabled(app.main)) << "modal";
   EXPECT_EQ(255, Send(field, EM_GETLIMITTEXT));
@@ -154,7 +150,7 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   app.Settle();
   EXPECT_EQ(1, app.Rows());
   app.Request(L"7(R)");
-  app.Key(L"ctrl+1");  // edits row 1, offering the time it has left, unpadded, and its name
+  Key(app, L"ctrl+1");  // edits row 1, offering the time it has left, unpadded, and its name
   dlg = app.Dialog(kEdit);
   EXPECT_EQ(L"茶", Text(dlg, IDC_NAME));
   EXPECT_TRUE(std::regex_match(Text(dlg, IDC_TIME), std::wregex(L"0:2[45]:\\d+"))) << Text(dlg, IDC_TIME);
@@ -164,7 +160,7 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   dlg = app.Open(ID_ADD, kAdd);
   EXPECT_EQ(L"A,茶,C,", Names(dlg));
   app.Close(dlg, IDCANCEL);
-  app.Key(L"1");
+  Key(app, L"1");
   EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "the keys work again after the dialog";
   app.Quit();
   EXPECT_EQ(std::wstring(L"茶\0", 2), ReadValue(L"History1").Sz());
@@ -180,7 +176,7 @@ TEST_F(Window, PausesAndResumesByKeyAndButton) {
   ASSERT_TRUE(app.WaitText(ID_ROW_TIME, L" 0:0", true));
   EXPECT_EQ(L"タイマー1 一時停止/1", Said(app.Control(ID_ROW_PAUSE)));
   for (auto [key, mark] : {std::make_pair(L"1", kPaused), {L"1", kRunning}, {L"KP_1", kPaused}, {L"", kRunning}}) {
-    if (*key) app.Key(key);
+    if (*key) Key(app, key);
     if (!*key) app.Command(ID_ROW_PAUSE);              // the button
     const std::wstring shown = app.Text(ID_ROW_TIME);  // row 1 stands still while row 3 counts two seconds
     ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, mark)) << key;
@@ -188,7 +184,7 @@ TEST_F(Window, PausesAndResumesByKeyAndButton) {
     EXPECT_EQ(mark == kPaused, app.Text(ID_ROW_TIME) == shown) << key;
     EXPECT_EQ(mark == kPaused ? L"タイマー1 再開/1" : L"タイマー1 一時停止/1", Said(app.Control(ID_ROW_PAUSE))) << key;
   }
-  for (const wchar_t* key : {L"2", L"0", L"ctrl+5", L"alt+5", L"1"}) app.Key(key);  // rows 2, 10, 5 and 1
+  for (const wchar_t* key : {L"2", L"0", L"ctrl+5", L"alt+5", L"1"}) Key(app, key);  // rows 2, 10, 5 and 1
   ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "keys are handled in order: once 1 pauses row 1, all are done";
   EXPECT_FALSE(IsWindowEnabled(app.Control(ID_ROW_PAUSE + 1)));
   EXPECT_EQ(kRunning, app.Text(ID_ROW_PAUSE + 1));
