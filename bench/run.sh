@@ -89,13 +89,13 @@ launch() {
 # "cpu_ticks voluntary_switches involuntary_switches run_ns read_write_syscalls" of a Linux
 # process, all its threads.
 counters() {
-  local pid="$1" cpu vol invol ns rw
-  cpu="$(sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }')"
-  read -r vol invol < <(cat /proc/"$pid"/task/*/status 2>/dev/null |
-    awk '/^voluntary_ctxt_switches/ { v += $2 } /^nonvoluntary_ctxt_switches/ { n += $2 } END { print v + 0, n + 0 }')
-  ns="$(cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f", s }')"
-  rw="$(awk '$1 == "syscr:" || $1 == "syscw:" { s += $2 } END { print s + 0 }' "/proc/$pid/io")"
-  echo "$cpu $vol $invol $ns $rw"
+  { sed 's/^.*) //' "/proc/$1/stat"; cat /proc/"$1"/task/*/status /proc/"$1"/task/*/schedstat "/proc/$1/io"; } 2>/dev/null |
+    awk 'NR == 1 { cpu = $12 + $13 }
+      $1 == "voluntary_ctxt_switches:" { v += $2 }
+      $1 == "nonvoluntary_ctxt_switches:" { n += $2 }
+      NF == 3 && $1 ~ /^[0-9]+$/ { ns += $1 }
+      $1 == "syscr:" || $1 == "syscw:" { rw += $2 }
+      END { printf "%.0f %.0f %.0f %.0f %.0f\n", cpu, v, n, ns, rw }'
 }
 
 loadavg() { cut -d' ' -f1-3 /proc/loadavg; }
