@@ -1,27 +1,19 @@
-// The Windows side of the program benchmark (bench/run.sh). Each command does one step inside the Wine session
-// and prints its results as "key value ..." lines on standard output.
-//
-//   bench_probe launch CLASS EXE [ARG]       starts EXE, waits until a visible top-level window of CLASS belongs
-//                                            to it and it waits for input; prints its pid
-//   bench_probe close CLASS                  WM_CLOSE to every top-level window of CLASS, waits for their
-//                                            processes to end
-//   bench_probe clear-settings               deletes Korvalinde's settings
-//   bench_probe startup RUNS EXE1 CLASS1 EXE2 CLASS2
-//                                            CreateProcess to a visible window of CLASS, RUNS times each (after
-//                                            one unmeasured start each), alternating; every process is closed
-//                                            before the next start
-//   bench_probe latency CLASS COUNT SECONDS  hands over COUNT "0:0:SECONDS" requests one after the other and
-//                                            times each from its due time to a visible notice of the window's
-//                                            process
-//   bench_probe add CLASS TEXT...            hands the texts over as requests (LB_ADDFILE)
-//   bench_probe add-paused CLASS TEXT...     the same, then presses every row's pause button
-//   bench_probe memory CLASS                 working set of the window's process
-//
-// CLASS "korvalinde" is Korvalinde's main window class.
-// Windows are looked for every millisecond (an out-of-context WinEvent hook on another process was seen to
-// receive no events under Wine). Times come from QueryPerformanceCounter. A request counts as handed over
-// when the probe starts to send it; the probe first makes sure that the program is idle (it answers a
-// WM_NULL), so that it takes the request at once. Exit code 0 on success, 1 on failure, 2 on bad arguments.
+// The Windows side of the program benchmark (bench/run.sh): each command does one step inside the Wine session and
+// prints its results as "key value ..." lines. CLASS "korvalinde" names Korvalinde's main window class.
+//   launch CLASS EXE [ARG]   starts EXE and waits until its visible window of CLASS waits for input; prints its pid
+//   close CLASS              closes every visible window of CLASS (WM_CLOSE) and waits for their processes to end
+//   startup RUNS EXE1 CLASS1 EXE2 CLASS2
+//                            times start-up to a visible window, RUNS times each after one unmeasured start each,
+//                            alternating; each is closed before the next start
+//   latency COUNT SECONDS    hands Korvalinde COUNT "0:0:SECONDS" requests one after the other and times each from
+//                            its due time to its visible notice
+//   ten named|paused         hands Korvalinde ten 100-minute requests, named "name01" to "name10", or unnamed and
+//                            then paused by their rows' pause buttons
+//   memory CLASS             the working set of the window's process
+// Korvalinde always starts from no settings. Windows are looked for every millisecond (an out-of-context WinEvent
+// hook was seen to receive no events under Wine); times come from QueryPerformanceCounter. A request counts as
+// handed over when the probe starts to send it, once the program is idle (it answers a WM_NULL) so that it takes
+// the request at once. Exit code 0 on success, 1 on failure, 2 on bad arguments.
 #include "win32_helpers.h"  // windows.h first
 
 #include <psapi.h>
@@ -56,22 +48,25 @@ void PrintSummary(const char* key, const char* who, std::vector<double> values) 
   printf("%s %s n %zu min %.1f median %.1f max %.1f\n", key, who, n, values.front(), median, values.back());
 }
 
-// Starts exe and waits for its visible window of the class; its time of showing in *shown. Null (reported, the
-// process ended) when none shows.
-HWND StartAndWait(const wchar_t* exe, const wchar_t* arg, const wchar_t* cls, PROCESS_INFORMATION* pi, double* shown) {
+// Starts exe and waits until its visible window of the class shows (the time from the start in *startMs) and
+// it waits for input, so that closing it does not cut its start short. Ended when no window shows.
+int Start(const wchar_t* cls, const wchar_t* exe, const wchar_t* arg, PROCESS_INFORMATION* pi, HWND* window,
+          double* startMs) {
+  const bool korvalinde = !wcscmp(cls, kMainClass);
+  if (korvalinde && !Shown(0, kMainClass).empty()) return Fail("Korvalinde already runs; a start would hand over");
+  if (korvalinde) ClearSettings();
   std::vector<std::wstring> args;
   if (arg) args.push_back(arg);
-  if (!StartProcess(exe, args, pi)) {
-    Fail("CreateProcess failed");
-    return nullptr;
-  }
-  HWND window = WaitShown(pi->dwProcessId, cls, nullptr, kWaitWindowMs, kPollMs);
-  *shown = NowMs();
-  if (!window) {
-    Fail("no visible window of the started process");
+  const double start = NowMs();
+  if (!StartProcess(exe, args, pi)) return Fail("CreateProcess failed");
+  *window = WaitShown(pi->dwProcessId, cls, nullptr, kWaitWindowMs, kPollMs);
+  *startMs = NowMs() - start;
+  if (!*window) {
     TerminateProcess(pi->hProcess, 1);
+    return Fail("no visible window of the started process");
   }
-  return window;
+  WaitForInputIdle(pi->hProcess, kWaitWindowMs);
+  return 0;
 }
 
 // The visible window of the class (of a program already running) and its process.
@@ -84,9 +79,9 @@ HWND FindProgram(const wchar_t* cls, DWORD* pid) {
 
 int Launch(const wchar_t* cls, const wchar_t* exe, const wchar_t* arg) {
   PROCESS_INFORMATION pi{};
-  double shown = 0;
-  if (!StartAndWait(exe, arg, cls, &pi, &shown)) return 1;
-  WaitForInputIdle(pi.hProcess, kWaitWindowMs);
+  HWND window = nullptr;
+  double startMs = 0;
+  if (Start(cls, exe, arg, &pi, &window, &startMs)) return 1;
   printf("pid %lu\n", pi.dwProcessId);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
@@ -97,37 +92,26 @@ int Startup(int runs, const wchar_t* const exes[2], const wchar_t* const classes
   std::vector<double> times[2];
   for (int run = -1; run < runs; ++run) {  // run -1: one unmeasured start of each
     for (int k = 0; k < 2; ++k) {
-      const bool korvalinde = !wcscmp(classes[k], kMainClass);
-      if (korvalinde && !Shown(0, kMainClass).empty())
-        return Fail("Korvalinde is already running; a start would only hand over to it");
-      if (korvalinde) ClearSettings();
       PROCESS_INFORMATION pi{};
-      double shown = 0;
-      const double start = NowMs();
-      HWND window = StartAndWait(exes[k], nullptr, classes[k], &pi, &shown);
-      if (!window) return 1;
+      HWND window = nullptr;
+      double startMs = 0;
+      if (Start(classes[k], exes[k], nullptr, &pi, &window, &startMs)) return 1;
       if (run >= 0) {
-        times[k].push_back(shown - start);
-        printf("start %d %ls %.1f\n", run, classes[k], shown - start);
+        times[k].push_back(startMs);
+        printf("start %d %ls %.1f\n", run, classes[k], startMs);
       }
-      // Waited for until it waits for input, so that closing it does not cut its start short.
-      WaitForInputIdle(pi.hProcess, kWaitWindowMs);
       const bool closed = CloseAndWait(window, pi.hProcess);
       CloseHandle(pi.hThread);
       CloseHandle(pi.hProcess);
       if (!closed) return Fail("the started process did not end on WM_CLOSE");
     }
   }
-  if (!wcscmp(classes[0], kMainClass)) ClearSettings();
   PrintSummary("startup", "first", times[0]);
   PrintSummary("startup", "second", times[1]);
   return 0;
 }
 
-int Latency(const wchar_t* cls, int count, int seconds) {
-  DWORD pid = 0;
-  HWND main = FindProgram(cls, &pid);
-  if (!main) return Fail("the program's window is not there");
+int Latency(HWND main, DWORD pid, int count, int seconds) {
   if (!Shown(pid, kDialogClass, kNotice).empty()) return Fail("a notice is already open");
   const std::wstring request = L"0:0:" + std::to_wstring(seconds);
   std::vector<double> latencies, sends;
@@ -159,19 +143,20 @@ int Latency(const wchar_t* cls, int count, int seconds) {
   return 0;
 }
 
-// Sends the requests; with `pause`, then presses every row's pause button as a click would.
-int Add(const wchar_t* cls, int n, wchar_t** texts, bool pause) {
-  DWORD pid = 0;
-  HWND main = FindProgram(cls, &pid);
-  if (!main) return Fail("the program's window is not there");
-  for (int i = 0; i < n; ++i)
-    if (Send(main, LB_ADDFILE, 0, LPARAM(texts[i])) == -1) return Fail("a request was not delivered");
+// Ten 100-minute requests, named or (with `pause`) unnamed and then paused as a click on each row's pause
+// button would; fails unless ten rows (all paused) show.
+int Ten(HWND main, bool pause) {
+  for (int i = 1; i <= 10; ++i) {
+    wchar_t request[32];
+    swprintf(request, 32, pause ? L"100" : L"100(name%02d)", i);
+    if (Send(main, LB_ADDFILE, 0, LPARAM(request)) == -1) return Fail("a request was not delivered");
+  }
   const int rows = Rows(main);
   int paused = 0;
   for (int row = 0; row < rows && pause; ++row)
     if (Send(main, WM_COMMAND, ID_ROW_PAUSE + row, LPARAM(GetDlgItem(main, ID_ROW_PAUSE + row))) != -1) ++paused;
-  printf("sent %d rows %d paused %d\n", n, rows, paused);
-  return 0;
+  printf("rows %d paused %d\n", rows, paused);
+  return rows == 10 && paused == (pause ? 10 : 0) ? 0 : Fail("not ten rows as asked");
 }
 
 int Memory(const wchar_t* cls) {
@@ -187,14 +172,6 @@ int Memory(const wchar_t* cls) {
   return 0;
 }
 
-int Usage() {
-  fprintf(stderr,
-          "usage: bench_probe launch CLASS EXE [ARG] | close CLASS | clear-settings |\n"
-          "       startup RUNS EXE1 CLASS1 EXE2 CLASS2 | latency CLASS COUNT SECONDS |\n"
-          "       add CLASS TEXT... | add-paused CLASS TEXT... | memory CLASS\n");
-  return 2;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -206,23 +183,22 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* cls = argc > 2 ? ClassOf(argv[2]) : L"";
   if (command == L"launch" && (argc == 4 || argc == 5)) return Launch(cls, argv[3], argc == 5 ? argv[4] : nullptr);
   if (command == L"close" && argc == 3) {
-    const size_t windows = Shown(0, cls).size();
-    const bool closed = CloseAll(cls);
-    printf("closed %zu\n", windows);
-    return closed ? 0 : 1;
-  }
-  if (command == L"clear-settings" && argc == 2) {
-    ClearSettings();
-    return 0;
+    printf("closed %zu\n", Shown(0, cls).size());
+    return CloseAll(cls) ? 0 : 1;
   }
   if (command == L"startup" && argc == 7 && _wtoi(argv[2]) >= 1) {
     const wchar_t* const exes[2] = {argv[3], argv[5]}, *const classes[2] = {ClassOf(argv[4]), ClassOf(argv[6])};
     return Startup(_wtoi(argv[2]), exes, classes);
   }
-  if (command == L"latency" && argc == 5 && _wtoi(argv[3]) >= 1 && _wtoi(argv[4]) >= 1)
-    return Latency(cls, _wtoi(argv[3]), _wtoi(argv[4]));
-  if ((command == L"add" || command == L"add-paused") && argc >= 4)
-    return Add(cls, argc - 3, argv + 3, command == L"add-paused");
   if (command == L"memory" && argc == 3) return Memory(cls);
-  return Usage();
+  const bool ten = command == L"ten" && argc == 3 && (!wcscmp(argv[2], L"named") || !wcscmp(argv[2], L"paused"));
+  const bool latency = command == L"latency" && argc == 4 && _wtoi(argv[2]) >= 1 && _wtoi(argv[3]) >= 1;
+  if (!ten && !latency) {
+    fprintf(stderr, "bench_probe: no such command; the head of bench/probe.cpp lists them\n");
+    return 2;
+  }
+  DWORD pid = 0;
+  HWND main = FindProgram(kMainClass, &pid);
+  if (!main) return Fail("Korvalinde's window is not there");
+  return ten ? Ten(main, !wcscmp(argv[2], L"paused")) : Latency(main, pid, _wtoi(argv[2]), _wtoi(argv[3]));
 }
