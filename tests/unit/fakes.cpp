@@ -8,7 +8,6 @@
 
 FakeState Fake;
 WindowHandle const MainWindow = reinterpret_cast<WindowHandle>(uintptr_t(1));
-typedef std::map<std::u16string, FakeValue> FakeKey;
 
 void ResetFakes() {
     std::memset(static_cast<void*>(&App), 0, sizeof App);
@@ -35,6 +34,24 @@ Texts NamesOf(const TimerTable& table) {
     for (int i = 0; i < table.Count; ++i)
         names.push_back(table.Records[i].Name);
     return names;
+}
+
+Timers TimersOf(const TimerTable& table) {
+    Timers timers;
+    for (int i = 0; i < table.Count; ++i) {
+        const TimerRecord& r = table.Records[i];
+        timers.emplace_back(r.Name, r.Remaining, r.Suspended, r.ClockMode);
+    }
+    return timers;
+}
+
+void SetTimers(const Timers& timers) {
+    App.Timers.Count = static_cast<int32_t>(timers.size());
+    for (size_t i = 0; i < timers.size(); ++i) {
+        const auto& [name, remaining, suspended, clock] = timers[i];
+        App.Timers.Records[i] = {clock ? UINT64_C(63000000) : 300000, remaining, suspended, clock, {}};
+        std::copy(name.begin(), name.end(), App.Timers.Records[i].Name);
+    }
 }
 
 TimerTable Journal() {
@@ -89,9 +106,11 @@ int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint
     auto found = static_cast<FakeKey*>(key)->find(name);
     if (found == static_cast<FakeKey*>(key)->end())
         return 0;
-    const Bytes& data = found->second.Data;
-    if (data.size() > *size)
-        return std::memset(buffer, 0xCD, *size), 0;   // a failed read leaves anything
+    const Bytes& data = found->second.second;
+    if (data.size() > *size) {
+        std::memset(buffer, 0xCD, *size);   // a failed read leaves anything
+        return 0;
+    }
     *size = static_cast<uint32_t>(data.size());
     std::copy(data.begin(), data.end(), static_cast<uint8_t*>(buffer));
     return 1;
