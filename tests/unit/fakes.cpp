@@ -29,10 +29,12 @@ Bytes Utf16(const std::u16string& text) {
     return bytes;
 }
 
+static std::u16string NameOf(const TimerRecord& r) { return {r.Name, std::find(r.Name, std::end(r.Name), 0)}; }
+
 Texts NamesOf(const TimerTable& table) {
     Texts names;
     for (int i = 0; i < table.Count; ++i)
-        names.push_back(table.Records[i].Name);
+        names.push_back(NameOf(table.Records[i]));
     return names;
 }
 
@@ -40,7 +42,7 @@ Timers TimersOf(const TimerTable& table) {
     Timers timers;
     for (int i = 0; i < table.Count; ++i) {
         const TimerRecord& r = table.Records[i];
-        timers.emplace_back(r.Name, r.Remaining, r.Suspended, r.ClockMode);
+        timers.emplace_back(NameOf(r), r.Remaining, r.Suspended, r.ClockMode);
     }
     return timers;
 }
@@ -120,12 +122,18 @@ int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const
     (*static_cast<FakeKey*>(key))[name] = {type, Bytes(bytes, bytes + size)};
     return ++Fake.Writes;
 }
-int RegistryDeleteValue(RegistryKey key, const char16_t* name) { static_cast<FakeKey*>(key)->erase(name); return 1; }
+int RegistryDeleteValue(RegistryKey key, const char16_t* name) {
+    static_cast<FakeKey*>(key)->erase(name);
+    return 1;
+}
 void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
 void RegistryFlushKey(RegistryKey) { ++Fake.Flushes; }
 
 // The window operations of the tick.
-void WindowSetRowText(WindowHandle, int row, const char16_t* text) { Fake.RowTexts[row] = text; ++Fake.RowWrites; }
+void WindowSetRowText(WindowHandle, int row, const char16_t* text) {
+    Fake.RowTexts[row] = text;
+    ++Fake.RowWrites;
+}
 int WindowForegroundOwner(WindowHandle) { return Fake.Foreground; }
 void BringToFront(WindowHandle) {
     ++Fake.Raised;
@@ -135,7 +143,10 @@ void WindowFlash(WindowHandle) { ++Fake.Flashed; }
 void WindowInvalidate(WindowHandle) { ++Fake.Invalidated; }
 void WindowSleep(unsigned) { ++Fake.Sleeps; }
 void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }
-int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) { Fake.Timers[id] = milliseconds; return 1; }
+int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) {
+    Fake.Timers[id] = milliseconds;
+    return 1;
+}
 void WindowStopTimer(WindowHandle, uintptr_t id) { Fake.Timers.erase(id); }
 
 // The notices form a stack, innermost last; the open one is the innermost not yet cancelled.

@@ -52,9 +52,13 @@ struct FakesTest : ::testing::Test {
 };
 Bytes LE(uint64_t value, int size);
 Bytes Utf16(const std::u16string& text);   // with the terminator
-inline Bytes operator+(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
+inline Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 const std::u16string SETTINGS_KEY = u"Software\\Brelwix\\Korvalinde";
 const uint64_t FILETIME_NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
+// The names are read up to their terminator or the end of the field.
 Texts NamesOf(const TimerTable& table);
 Timers TimersOf(const TimerTable& table);
 // Countdowns of 5 minutes, clock timers for 17:30.
