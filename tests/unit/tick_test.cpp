@@ -12,9 +12,9 @@ namespace {
 
 const std::u16string HEADING = u"\u6642\u9593\u3067\u3059";   // "時間です"
 
-void TickAt(uint64_t now, int regular = 1) {
+void TickAt(uint64_t now) {
     Fake.TickCount = now;
-    ProcessTick(MainWindow, regular);
+    ProcessTick(MainWindow, 1);
 }
 
 using TickTest = FakesTest;
@@ -30,7 +30,6 @@ TEST_F(TickTest, CountsDownAndTurnsBetweenNameAndTime) {
     App.BlinkPhase = 7;
     TickAt(1000);   // phase 0: names where there are any
     EXPECT_EQ((std::map<int, std::u16string>{{0, u"tea"}, {1, u" 0:00:01"}, {2, u"nap"}, {3, u"bus"}}), Fake.RowTexts);
-    EXPECT_TRUE(Fake.Notices.empty());
     EXPECT_EQ(7, Fake.RowWrites);   // the row that still reads " 0:00:01" was not written again
 
     // A busy tick changes nothing, not even LastTick or the phase.
@@ -39,22 +38,11 @@ TEST_F(TickTest, CountsDownAndTurnsBetweenNameAndTime) {
     EXPECT_EQ(std::make_pair(UINT64_C(1000), 0u), std::make_pair(App.LastTick, App.BlinkPhase));
 }
 
-// Every timer that runs out in one tick is listed in one notice by its label, in index
-// order; closing it removes them and rebuilds the rows. A record whose name lost its
-// terminator shows 10 units of it.
-TEST_F(TickTest, ExpiriesOfOneTickShareOneNotice) {
-    SetTimers({{u"", 500, 0, 0}, {u"run", 9000, 0, 0}, {u"", 1000, 0, 1}, {u"", 250, 0, 0}});
-    std::fill(std::begin(App.Timers.Records[3].Name), std::end(App.Timers.Records[3].Name), u'x');
-    Fake.NoticeLoop = [](int) { EXPECT_EQ(u"PM 5:30:00", Fake.RowTexts[2]); };
-    TickAt(1000);
-    EXPECT_EQ((Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}), Fake.Notices);
-    EXPECT_EQ((Texts{u"run"}), NamesOf(App.Timers));
-    EXPECT_EQ(std::make_tuple(1, 1, 0u), std::make_tuple(Fake.Rebuilt, Fake.Invalidated, App.NoticeState));
-}
-
-// The window comes forward unless it already has the foreground or Mute is on; when Windows
-// refuses the foreground, the taskbar button flashes once. Muted, the row turns red and stays.
-TEST_F(TickTest, ForegroundMuteAndFlash) {
+// Every timer that runs out in one tick is listed in one notice by its label, in index order (a
+// record whose name lost its terminator shows 10 units of it); closing it removes them and rebuilds
+// the rows. The window comes forward unless it already has the foreground or Mute is on; when Windows
+// refuses the foreground, the taskbar button flashes once. Muted, the rows turn red and stay.
+TEST_F(TickTest, ExpiriesShareOneNoticeAndDrawAttention) {
     const struct { int Foreground, Grant, Mute, Raised, Flashed; } cases[] = {
         {FOREGROUND_ELSEWHERE, true, 0, 1, 0}, {FOREGROUND_ELSEWHERE, false, 0, 1, 1},
         {FOREGROUND_POPUP, false, 0, 1, 0},    {FOREGROUND_MAIN, true, 0, 0, 0},
@@ -65,17 +53,20 @@ TEST_F(TickTest, ForegroundMuteAndFlash) {
         Fake.Foreground = c.Foreground;
         Fake.GrantForeground = c.Grant;
         App.Mute = c.Mute;
-        SetTimers({{u"a", 100, 0, 0}, {u"b", 100000, 0, 0}});
-        TickAt(250);
+        SetTimers({{u"", 500, 0, 0}, {u"run", 9000, 0, 0}, {u"", 1000, 0, 1}, {u"", 250, 0, 0}});
+        std::fill(std::begin(App.Timers.Records[3].Name), std::end(App.Timers.Records[3].Name), u'x');
+        Fake.NoticeLoop = [](int) { EXPECT_EQ(u"PM 5:30:00", Fake.RowTexts[2]); };
+        TickAt(1000);
         EXPECT_EQ(std::make_pair(c.Raised, c.Flashed), std::make_pair(Fake.Raised, Fake.Flashed)) << &c - cases;
-        EXPECT_EQ(c.Mute ? Texts{} : Texts{HEADING + u"\na"}, Fake.Notices);
-        EXPECT_EQ((c.Mute ? Texts{u"a", u"b"} : Texts{u"b"}), NamesOf(App.Timers));
+        EXPECT_EQ(c.Mute ? Texts{} : Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}, Fake.Notices);
+        EXPECT_EQ((c.Mute ? Texts{u"", u"run", u"", std::u16string(12, u'x')} : Texts{u"run"}), NamesOf(App.Timers));
+        EXPECT_EQ(std::make_tuple(c.Mute ? 0 : 1, 1, 0u), std::make_tuple(Fake.Rebuilt, Fake.Invalidated, App.NoticeState));
     }
     // A timer that expired while muted is never listed later.
     App.Mute = 0;
     App.Timers.Records[1].Remaining = 100;
-    TickAt(500);
-    EXPECT_EQ((Texts{HEADING + u"\nb"}), Fake.Notices);
+    TickAt(1500);
+    EXPECT_EQ((Texts{HEADING + u"\nrun"}), Fake.Notices);
 }
 
 // Tick A's notice lists c; inside it tick B finds f expired, closes notice A, waits until it
@@ -119,7 +110,6 @@ TEST_F(TickTest, EarlyCheckAtTheDueMoment) {
     EXPECT_EQ(phase, App.BlinkPhase);
     EXPECT_EQ((Texts{HEADING + u"\na\na2"}), Fake.Notices);
     EXPECT_EQ((Texts{u"b", u"c"}), NamesOf(App.Timers));
-    EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // b is paused, c far off: nothing due
 
     Ui.ModalOpen = 1;   // a dialog of ours is open: every check is dropped
     Fake.TickCount = 900;
