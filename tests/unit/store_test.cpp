@@ -116,29 +116,25 @@ TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     EXPECT_EQ(Texts{}, NamesOf(Journal()));
 }
 
-// The end of the session saves the settings, and remembering the timers with a restart at the
-// next logon; either way the key is flushed once.
+// The end of the session saves the settings, and remembering the timers with a restart at the next
+// logon: the program's path quoted, cut to 259 units, or nothing without a path. The key is flushed once.
 TEST_F(StoreTest, TheEndOfTheSessionIsWrittenThrough) {
     AddTimer(u"5", u"tea");
-    Fake.ModulePath = u"C:\\Tools\\k.exe";
-    for (int remember : {0, 1}) {
+    const std::u16string path(300, u'x');
+    const struct { int Remember; std::u16string Path; Texts Journal; Bytes RunOnce; } cases[] = {
+        {0, path, {}, {}}, {1, u"", {u"tea"}, {}}, {1, path, {u"tea"}, Utf16(u"\"" + path.substr(0, 259) + u"\"")},
+    };
+    for (const auto& c : cases) {
         Fake.Keys.clear();
-        App.RememberAtShutdown = remember;
+        Fake.Flushes = 0;
+        Fake.ModulePath = c.Path;
+        App.RememberAtShutdown = c.Remember;
         HandOverAtSessionEnd();
-        EXPECT_EQ(1u, Fake.Keys[SETTINGS_KEY].count(u"Position"));
-        EXPECT_EQ(remember ? Texts{u"tea"} : Texts{}, NamesOf(Journal()));
-        EXPECT_EQ(size_t(remember), Fake.Keys[RUN_ONCE].size());
-        EXPECT_EQ(1 + remember, Fake.Flushes);   // once each time
+        EXPECT_EQ(1u, Fake.Keys[SETTINGS_KEY].count(u"Position")) << &c - cases;
+        EXPECT_EQ(c.Journal, NamesOf(Journal())) << &c - cases;
+        EXPECT_EQ(c.RunOnce, Fake.Keys[RUN_ONCE][u"Korvalinde"].second) << &c - cases;
+        EXPECT_EQ(1, Fake.Flushes) << &c - cases;
     }
-}
-
-// The program's path, quoted; a path too long is cut to 259 units, and none writes nothing.
-TEST_F(StoreTest, RunOnceHoldsTheQuotedPath) {
-    RegisterRunOnce();
-    EXPECT_EQ(0u, Fake.Keys.count(RUN_ONCE));
-    Fake.ModulePath = std::u16string(300, u'x');
-    RegisterRunOnce();
-    EXPECT_EQ(Utf16(u"\"" + std::u16string(259, u'x') + u"\""), Fake.Keys[RUN_ONCE][u"Korvalinde"].second);
 }
 
 }  // namespace
