@@ -13,13 +13,12 @@ using EngineTest = FakesTest;
 TEST_F(EngineTest, ParsesTimeTexts) {
     const std::tuple<std::u16string, uint64_t, int> cases[] = {   // text, value, clock mode
         {u"5", 300000, 0},          {u"1:30", 5400000, 0},       {u"0:0:30", 30000, 0},
-        {u"1:90", 9000000, 0},      {u"1::30", 3630000, 0},      {u"5::", 18000000, 0},
+        {u"1:90", 9000000, 0},      {u"1::30", 3630000, 0},      {u"5(tea", 18000000, 0},
         {u"1h30m20s", 5420000, 0},  {u"1:2:3:4", 3723000, 0},    {u"", 0, 0},
-        {u"\uFF15", 0, 0},          {u"5(tea", 18000000, 0},     {u"1\U0001F600" u"30", 5400000, 0},
-        {u"A9:30", 34200000, 1},    {u"am9:30", 34200000, 1},    {u"AM 9:30", 570000, 1},
-        {u"pm5:30:15", 63015000, 1}, {u"PM12:30", 1800000, 1},   {u"AM12:30", 45000000, 1},
-        {u"A25", 3600000, 1},       {u"A9:30:75", 34275000, 1},  {u"A23:59:60", 0, 1},
-        {u"P", 43200000, 1},        {u" A9:30", 9000, 0},
+        {u"\uFF15", 0, 0},          {u"1\U0001F600" u"30", 5400000, 0}, {u"A9:30", 34200000, 1},
+        {u"AM 9:30", 570000, 1},    {u"pm5:30:15", 63015000, 1}, {u"PM12:30", 1800000, 1},
+        {u"AM12:30", 45000000, 1},  {u"A25", 3600000, 1},        {u"A9:30:75", 34275000, 1},
+        {u"A23:59:60", 0, 1},       {u"P", 43200000, 1},         {u" A9:30", 9000, 0},
         {u"1:" + std::u16string(252, u'0') + u"7" + u"1:30", 67 * 60000, 0},
     };
     for (const auto& [text, expected, mode] : cases) {
@@ -49,9 +48,8 @@ TEST_F(EngineTest, TableOperations) {
     Fake.TickCount = 1300;   // a new timer also gets the 300 ms the next tick takes off
     EXPECT_EQ(1, AddTimer(u"5", u"tea"));
     EXPECT_EQ(1, AddTimer(u"P5:30", nullptr));
-    EXPECT_EQ(1, AddTimer(u"P4:59", u"0123456789AB"));   // 16:59 has passed today: tomorrow
+    EXPECT_EQ(1, AddTimer(u"P4:59", u"0123456789AB"));   // 16:59 has passed today: tomorrow; the name is cut
     EXPECT_EQ(0, AddTimer(u"0:0:0", u"zero"));
-    // A name is cut to 10 units.
     EXPECT_EQ((Timers{{u"tea", 300300, 0, 0}, {u"", 1800300, 0, 1}, {u"0123456789", 86340300, 0, 1}}), TimersOf(App.Timers));
     const TimerRecord* r = App.Timers.Records;
 
