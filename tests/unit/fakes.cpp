@@ -8,7 +8,6 @@
 
 FakeState Fake;
 WindowHandle const MainWindow = reinterpret_cast<WindowHandle>(uintptr_t(1));
-typedef std::map<std::u16string, FakeValue> FakeKey;
 
 void ResetFakes() {
     std::memset(static_cast<void*>(&App), 0, sizeof App);
@@ -30,11 +29,31 @@ Bytes Utf16(const std::u16string& text) {
     return bytes;
 }
 
+static std::u16string NameOf(const TimerRecord& r) { return {r.Name, std::find(r.Name, std::end(r.Name), 0)}; }
+
 Texts NamesOf(const TimerTable& table) {
     Texts names;
     for (int i = 0; i < table.Count; ++i)
-        names.push_back(table.Records[i].Name);
+        names.push_back(NameOf(table.Records[i]));
     return names;
+}
+
+Timers TimersOf(const TimerTable& table) {
+    Timers timers;
+    for (int i = 0; i < table.Count; ++i) {
+        const TimerRecord& r = table.Records[i];
+        timers.emplace_back(NameOf(r), r.Remaining, r.Suspended, r.ClockMode);
+    }
+    return timers;
+}
+
+void SetTimers(const Timers& timers) {
+    App.Timers.Count = static_cast<int32_t>(timers.size());
+    for (size_t i = 0; i < timers.size(); ++i) {
+        const auto& [name, remaining, suspended, clock] = timers[i];
+        App.Timers.Records[i] = {clock ? UINT64_C(63000000) : 300000, remaining, suspended, clock, {}};
+        std::copy(name.begin(), name.end(), App.Timers.Records[i].Name);
+    }
 }
 
 TimerTable Journal() {
@@ -89,9 +108,11 @@ int RegistryQueryValue(RegistryKey key, const char16_t* name, void* buffer, uint
     auto found = static_cast<FakeKey*>(key)->find(name);
     if (found == static_cast<FakeKey*>(key)->end())
         return 0;
-    const Bytes& data = found->second.Data;
-    if (data.size() > *size)
-        return std::memset(buffer, 0xCD, *size), 0;   // a failed read leaves anything
+    const Bytes& data = found->second.second;
+    if (data.size() > *size) {
+        std::memset(buffer, 0xCD, *size);   // a failed read leaves anything
+        return 0;
+    }
     *size = static_cast<uint32_t>(data.size());
     std::copy(data.begin(), data.end(), static_cast<uint8_t*>(buffer));
     return 1;
@@ -101,12 +122,18 @@ int RegistrySetValue(RegistryKey key, const char16_t* name, uint32_t type, const
     (*static_cast<FakeKey*>(key))[name] = {type, Bytes(bytes, bytes + size)};
     return ++Fake.Writes;
 }
-int RegistryDeleteValue(RegistryKey key, const char16_t* name) { static_cast<FakeKey*>(key)->erase(name); return 1; }
+int RegistryDeleteValue(RegistryKey key, const char16_t* name) {
+    static_cast<FakeKey*>(key)->erase(name);
+    return 1;
+}
 void RegistryCloseKey(RegistryKey) { --Fake.OpenKeys; }
 void RegistryFlushKey(RegistryKey) { ++Fake.Flushes; }
 
 // The window operations of the tick.
-void WindowSetRowText(WindowHandle, int row, const char16_t* text) { Fake.RowTexts[row] = text; ++Fake.RowWrites; }
+void WindowSetRowText(WindowHandle, int row, const char16_t* text) {
+    Fake.RowTexts[row] = text;
+    ++Fake.RowWrites;
+}
 int WindowForegroundOwner(WindowHandle) { return Fake.Foreground; }
 void BringToFront(WindowHandle) {
     ++Fake.Raised;
@@ -116,7 +143,10 @@ void WindowFlash(WindowHandle) { ++Fake.Flashed; }
 void WindowInvalidate(WindowHandle) { ++Fake.Invalidated; }
 void WindowSleep(unsigned) { ++Fake.Sleeps; }
 void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }
-int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) { Fake.Timers[id] = milliseconds; return 1; }
+int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) {
+    Fake.Timers[id] = milliseconds;
+    return 1;
+}
 void WindowStopTimer(WindowHandle, uintptr_t id) { Fake.Timers.erase(id); }
 
 // The notices form a stack, innermost last; the open one is the innermost not yet cancelled.

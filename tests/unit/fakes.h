@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 #include <gtest/gtest.h>
 #include "app_state.h"
@@ -14,10 +15,11 @@
 typedef std::vector<uint8_t> Bytes;
 typedef std::vector<std::u16string> Texts;
 
-struct FakeValue {
-    uint32_t Type;
-    Bytes Data;
-};
+typedef std::pair<uint32_t, Bytes> FakeValue;   // type, data
+typedef std::map<std::u16string, FakeValue> FakeKey;
+// A timer as the tests set and read it: name, Remaining, Suspended, ClockMode.
+typedef std::tuple<std::u16string, uint64_t, int, int> Timer;
+typedef std::vector<Timer> Timers;
 
 struct FakeState {
     uint64_t TickCount = 0;
@@ -25,7 +27,7 @@ struct FakeState {
     uint64_t LocalFileTime = 0;
     std::u16string ModulePath;
     // registry: key path -> value name -> value; OpenKeys counts keys not yet closed, Writes values set
-    std::map<std::u16string, std::map<std::u16string, FakeValue>> Keys;
+    std::map<std::u16string, FakeKey> Keys;
     int OpenKeys = 0, Writes = 0, Flushes = 0;
     // window
     std::map<int, std::u16string> RowTexts;   // row -> text shown
@@ -50,10 +52,17 @@ struct FakesTest : ::testing::Test {
 };
 Bytes LE(uint64_t value, int size);
 Bytes Utf16(const std::u16string& text);   // with the terminator
-inline Bytes operator+(Bytes a, const Bytes& b) { a.insert(a.end(), b.begin(), b.end()); return a; }
+inline Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 const std::u16string SETTINGS_KEY = u"Software\\Brelwix\\Korvalinde";
 const uint64_t FILETIME_NOW = UINT64_C(134000000000000000);   // a local FILETIME in 2025
+// The names are read up to their terminator or the end of the field.
 Texts NamesOf(const TimerTable& table);
+Timers TimersOf(const TimerTable& table);
+// Countdowns of 5 minutes, clock timers for 17:30.
+void SetTimers(const Timers& timers);
 // The timers the next start would take up from Suspend0.., at the fake's clock.
 TimerTable Journal();
 Texts HistoryNames();

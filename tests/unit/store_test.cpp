@@ -19,7 +19,8 @@ struct StoreTest : ::testing::Test {
     }
     static Bytes Record(uint64_t preset, uint32_t paused, uint32_t clock, uint64_t time, const std::u16string& name) {
         Bytes record = LE(preset, 8) + LE(paused, 4) + LE(clock, 4) + LE(time, 8) + Utf16(name);
-        return record.resize(48), record;
+        record.resize(48);
+        return record;
     }
 };
 
@@ -31,23 +32,20 @@ TEST_F(StoreTest, SettingsRoundTripByteForByte) {
     Put(u"History5", Utf16(u"stale"), REGISTRY_TYPE_STRING);
     SaveSettings();
     SaveHotKeySettings();
-    auto values = Fake.Keys[SETTINGS_KEY];
-    const struct { std::u16string Name; uint32_t Type; Bytes Data; } stored[] = {
-        {u"Position", REGISTRY_TYPE_BINARY, {0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}},
-        {u"Mute", REGISTRY_TYPE_BINARY, LE(1, 4)}, {u"TopMost", REGISTRY_TYPE_BINARY, LE(1, 4)},
-        {u"HotKey", REGISTRY_TYPE_BINARY, {0x54, 0x06}},
-        {u"SuspendEnd", REGISTRY_TYPE_DWORD, LE(1, 4)}, {u"History0", REGISTRY_TYPE_STRING, Utf16(u"tea")},
-        {u"History1", REGISTRY_TYPE_STRING, Utf16(u"0123456789")}};
-    for (const auto& v : stored)
-        EXPECT_TRUE(values[v.Name].Type == v.Type && values[v.Name].Data == v.Data)
-            << std::string(v.Name.begin(), v.Name.end());
-    EXPECT_EQ(0u, values.count(u"History5"));
+    const FakeKey values = Fake.Keys[SETTINGS_KEY];
+    EXPECT_EQ((FakeKey{
+                  {u"Position", {REGISTRY_TYPE_BINARY, {0xF8, 0xFF, 0xFF, 0xFF, 0x2C, 1, 0, 0}}},
+                  {u"Mute", {REGISTRY_TYPE_BINARY, LE(1, 4)}}, {u"TopMost", {REGISTRY_TYPE_BINARY, LE(1, 4)}},
+                  {u"HotKey", {REGISTRY_TYPE_BINARY, {0x54, 0x06}}}, {u"SuspendEnd", {REGISTRY_TYPE_DWORD, LE(1, 4)}},
+                  {u"History0", {REGISTRY_TYPE_STRING, Utf16(u"tea")}},
+                  {u"History1", {REGISTRY_TYPE_STRING, Utf16(u"0123456789")}}}),
+              values);   // History5 is gone
 
     ResetFakes();
     Fake.Keys[SETTINGS_KEY] = values;
     LoadSettings();
-    EXPECT_TRUE(App.Position.X == -8 && App.Position.Y == 300 && App.Mute == 1 && App.TopMost == 1 &&
-                App.HotKey == 0x0654 && App.RememberAtShutdown == 1);
+    EXPECT_EQ(std::make_tuple(-8, 300, 1, 1, 0x0654, 1),
+              std::make_tuple(App.Position.X, App.Position.Y, App.Mute, App.TopMost, App.HotKey, App.RememberAtShutdown));
     EXPECT_EQ((Texts{u"tea", u"0123456789"}), HistoryNames());
 }
 
@@ -70,63 +68,36 @@ TEST_F(StoreTest, OddValuesAreReadSafely) {
               HistoryNames());
 }
 
+// A running timer is stored by its expiry, saturating at the latest the field holds instead of wrapping;
+// a paused or expired one by its time left. Taken up a minute later, without remembering, each value
+// read is deleted; none is more than a later save can write as an expiry.
 TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
-    Fake.LocalTime = {12, 0, 0, 0};
-    AddTimer(u"5", u"tea");
-    AddTimer(u"1", u"egg");
-    ToggleSuspend(1);
-    App.Timers.Records[1].Remaining = 45000;
-    AddTimer(u"1", u"done");
-    App.Timers.Records[2].Remaining = 0;   // expired while a notice was open
-    Put(u"Suspend7", Bytes(49, 0));        // over-long: neither restored nor deleted
+    const uint64_t longest = UINT64_C(1831274407370955);   // (2^64 - 1 - FILETIME_NOW) / 10000
+    SetTimers({{u"tea", 300000, 0, 0}, {u"egg", 45000, 1, 0}, {u"done", 0, 0, 0},   // done: expired while a notice was open
+               {u"edge", longest, 0, 0}, {u"huge", longest + 1, 0, 0}});
+    Put(u"Suspend9", Bytes(49, 0));   // over-long: neither restored nor deleted
     SaveTimers();
     auto& values = Fake.Keys[SETTINGS_KEY];
-    EXPECT_EQ(Record(300000, 0, 0, FILETIME_NOW + UINT64_C(300000) * 10000, u"tea"), values[u"Suspend0"].Data);
-    EXPECT_EQ(Record(60000, 1, 0, 45000, u"egg"), values[u"Suspend1"].Data);
-    EXPECT_EQ(Record(60000, 0, 0, 0, u"done"), values[u"Suspend2"].Data);
-    EXPECT_EQ(REGISTRY_TYPE_BINARY, values[u"Suspend0"].Type);
+    EXPECT_EQ(FakeValue(REGISTRY_TYPE_BINARY, Record(300000, 0, 0, FILETIME_NOW + UINT64_C(300000) * 10000, u"tea")),
+              values[u"Suspend0"]);
+    EXPECT_EQ(Record(300000, 1, 0, 45000, u"egg"), values[u"Suspend1"].second);
+    EXPECT_EQ(Record(300000, 0, 0, 0, u"done"), values[u"Suspend2"].second);
+    EXPECT_EQ(Record(300000, 0, 0, UINT64_C(18446744073709550000), u"edge"), values[u"Suspend3"].second);
+    EXPECT_EQ(Record(300000, 0, 0, UINT64_MAX, u"huge"), values[u"Suspend4"].second);
 
     App.Timers.Count = 0;
-    Put(u"Suspend3", Record(7, 0, 1, FILETIME_NOW - 10000, u"late"));   // ran out while away
-    Put(u"Suspend4", Record(7, 1, 1, 5000, u"clockpause"));   // a clock timer cannot pause
-    Put(u"Suspend5", Bytes(10, 0));                           // short: zeros behind it
-    Fake.LocalFileTime = FILETIME_NOW + UINT64_C(60000) * 10000;                 // a minute later
+    Put(u"Suspend5", Record(7, 0, 1, FILETIME_NOW - 10000, u"late"));   // ran out while away
+    Put(u"Suspend6", Record(7, 1, 1, 5000, u"clockpause"));   // a clock timer cannot pause
+    Put(u"Suspend7", Bytes(10, 0));                           // short: zeros behind it
+    Put(u"Suspend8", Record(0, 1, 0, UINT64_MAX - 5, u"paused"));
+    Fake.LocalFileTime = FILETIME_NOW + UINT64_C(60000) * 10000;   // a minute later
     LoadSettings();
-    EXPECT_EQ((Texts{u"tea", u"egg", u"done", u"late", u"clockpause", u""}), NamesOf(App.Timers));
-    const TimerRecord* r = App.Timers.Records;
-    EXPECT_TRUE(r[0].Remaining == 240000 && r[1].Remaining == 45000 && r[1].Suspended == 1);
     // Overdue and stored expired alike come back due at once, so the first tick reports them.
-    for (int i : {2, 3, 5})
-        EXPECT_EQ(1u, r[i].Remaining) << i;
-    EXPECT_EQ(0, r[2].Suspended + r[4].Suspended);
-    EXPECT_TRUE(values.size() == 1 && values.count(u"Suspend7") == 1);
-}
-
-// The expiry field saturates instead of wrapping, and a restored time is never more than a
-// later save can write as an expiry.
-TEST_F(StoreTest, HugeCountdownsNeverWrap) {
-    const uint64_t longest = (UINT64_MAX - FILETIME_NOW) / 10000;
-    const struct { uint64_t Remaining, Stored; } cases[] = {
-        {longest - 1, FILETIME_NOW + (longest - 1) * 10000},
-        {longest, FILETIME_NOW + longest * 10000},
-        {longest + 1, UINT64_MAX},
-        {UINT64_C(5999999999940000), UINT64_MAX},   // typed as 99999999999 minutes
-    };
-    for (const auto& c : cases) {
-        ResetFakes();
-        Fake.LocalFileTime = FILETIME_NOW;
-        App.Timers.Count = 1;
-        App.Timers.Records[0].Remaining = c.Remaining;
-        SaveTimers();
-        EXPECT_EQ(LE(c.Stored, 8), Bytes(&Fake.Keys[SETTINGS_KEY][u"Suspend0"].Data[16], &Fake.Keys[SETTINGS_KEY][u"Suspend0"].Data[24]));
-        App.Timers.Count = 0;
-        LoadSettings();
-        EXPECT_EQ(std::min(c.Remaining, longest), App.Timers.Records[0].Remaining);
-    }
-    Put(u"Suspend0", Record(0, 1, 0, UINT64_MAX - 5, u"paused"));
-    App.Timers.Count = 0;
-    LoadSettings();
-    EXPECT_EQ(longest, App.Timers.Records[0].Remaining);
+    EXPECT_EQ((Timers{{u"tea", 240000, 0, 0}, {u"egg", 45000, 1, 0}, {u"done", 1, 0, 0}, {u"edge", longest - 60000, 0, 0},
+                      {u"huge", longest - 60000, 0, 0}, {u"late", 1, 0, 1}, {u"clockpause", 5000, 0, 1}, {u"", 1, 0, 0},
+                      {u"paused", longest - 60000, 1, 0}}),
+              TimersOf(App.Timers));
+    EXPECT_EQ((FakeKey{{u"Suspend9", {REGISTRY_TYPE_BINARY, Bytes(49, 0)}}}), values);
 }
 
 // Remembering, the values taken up at the start stay until the window writes the journal anew,
@@ -137,7 +108,6 @@ TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     Put(u"Suspend0", Record(60000, 1, 0, 45000, u"egg"));
     Put(u"Suspend1", Record(60000, 0, 0, FILETIME_NOW + UINT64_C(30000) * 10000, u"tea"));
     LoadSettings();
-    EXPECT_EQ((Texts{u"egg", u"tea"}), NamesOf(App.Timers));
     EXPECT_EQ((Texts{u"egg", u"tea"}), NamesOf(Journal()));
     Fake.TickCount = 200;
     SaveTimers();
@@ -146,29 +116,25 @@ TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     EXPECT_EQ(Texts{}, NamesOf(Journal()));
 }
 
-// The end of the session saves the settings, and remembering the timers with a restart at the
-// next logon; either way the key is flushed once.
+// The end of the session saves the settings, and remembering the timers with a restart at the next
+// logon: the program's path quoted, cut to 259 units, or nothing without a path. The key is flushed once.
 TEST_F(StoreTest, TheEndOfTheSessionIsWrittenThrough) {
     AddTimer(u"5", u"tea");
-    Fake.ModulePath = u"C:\\Tools\\k.exe";
-    for (int remember : {0, 1}) {
+    const std::u16string path(300, u'x');
+    const struct { int Remember; std::u16string Path; Texts Journal; Bytes RunOnce; } cases[] = {
+        {0, path, {}, {}}, {1, u"", {u"tea"}, {}}, {1, path, {u"tea"}, Utf16(u"\"" + path.substr(0, 259) + u"\"")},
+    };
+    for (const auto& c : cases) {
         Fake.Keys.clear();
-        App.RememberAtShutdown = remember;
+        Fake.Flushes = 0;
+        Fake.ModulePath = c.Path;
+        App.RememberAtShutdown = c.Remember;
         HandOverAtSessionEnd();
-        EXPECT_EQ(1u, Fake.Keys[SETTINGS_KEY].count(u"Position"));
-        EXPECT_EQ(remember ? Texts{u"tea"} : Texts{}, NamesOf(Journal()));
-        EXPECT_EQ(size_t(remember), Fake.Keys[RUN_ONCE].size());
-        EXPECT_EQ(1 + remember, Fake.Flushes);   // once each time
+        EXPECT_EQ(1u, Fake.Keys[SETTINGS_KEY].count(u"Position")) << &c - cases;
+        EXPECT_EQ(c.Journal, NamesOf(Journal())) << &c - cases;
+        EXPECT_EQ(c.RunOnce, Fake.Keys[RUN_ONCE][u"Korvalinde"].second) << &c - cases;
+        EXPECT_EQ(1, Fake.Flushes) << &c - cases;
     }
-}
-
-// The program's path, quoted; a path too long is cut to 259 units, and none writes nothing.
-TEST_F(StoreTest, RunOnceHoldsTheQuotedPath) {
-    RegisterRunOnce();
-    EXPECT_EQ(0u, Fake.Keys.count(RUN_ONCE));
-    Fake.ModulePath = std::u16string(300, u'x');
-    RegisterRunOnce();
-    EXPECT_EQ(Utf16(u"\"" + std::u16string(259, u'x') + u"\""), Fake.Keys[RUN_ONCE][u"Korvalinde"].Data);
 }
 
 }  // namespace
