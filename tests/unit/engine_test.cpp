@@ -46,16 +46,17 @@ TEST_F(EngineTest, TableOperations) {
     Fake.LocalTime = {17, 0, 0, 0};
     App.LastTick = 1000;
     Fake.TickCount = 1300;   // a new timer also gets the 300 ms the next tick takes off
-    EXPECT_EQ(1, AddTimer(u"5", u"tea"));
-    EXPECT_EQ(1, AddTimer(u"P5:30", nullptr));
-    EXPECT_EQ(1, AddTimer(u"P4:59", u"0123456789AB"));   // 16:59 has passed today: tomorrow; the name is cut
-    EXPECT_EQ(0, AddTimer(u"0:0:0", u"zero"));
+    // 16:59 has passed today: tomorrow; the name is cut. No time at all is refused.
+    const int added[] = {AddTimer(u"5", u"tea"), AddTimer(u"P5:30", nullptr), AddTimer(u"P4:59", u"0123456789AB"),
+                         AddTimer(u"0:0:0", u"zero")};
+    EXPECT_EQ((std::vector<int>{1, 1, 1, 0}), std::vector<int>(added, added + 4));
     EXPECT_EQ((Timers{{u"tea", 300300, 0, 0}, {u"", 1800300, 0, 1}, {u"0123456789", 86340300, 0, 1}}), TimersOf(App.Timers));
     const TimerRecord* r = App.Timers.Records;
 
-    EXPECT_EQ(0, ToggleSuspend(1));   // a clock timer cannot pause
-    // Paused, a timer keeps its true time left, without the 300 ms the tick would have taken off.
-    EXPECT_EQ(1, ToggleSuspend(0));
+    // A clock timer cannot pause. Paused, a timer keeps its true time left, without the 300 ms the tick would
+    // have taken off.
+    const int paused[] = {ToggleSuspend(1), ToggleSuspend(0)};
+    EXPECT_EQ((std::vector<int>{0, 1}), std::vector<int>(paused, paused + 2));
     EXPECT_EQ(300000u, r[0].Remaining);
     // The edit form: a paused timer its Remaining, a running one the time left now, a clock its time.
     EXPECT_EQ(u"0:5:0", std::u16string(EditFormText(&r[0])));
@@ -66,19 +67,23 @@ TEST_F(EngineTest, TableOperations) {
     EXPECT_EQ(1u, TimeLeftNow(&r[2]));   // never below 1 ms while it runs
     // Resumed later, it takes back the time since the last tick, so it is still 5 minutes.
     Fake.TickCount = 9300;
-    EXPECT_EQ(1, ToggleSuspend(0));
+    const int resumed = ToggleSuspend(0);
+    EXPECT_EQ(1, resumed);
     EXPECT_EQ(300000u, TimeLeftNow(&r[0]));
 
-    EXPECT_EQ(0, ReplaceTimer(0, u"0", u"x"));
-    EXPECT_EQ(1, ReplaceTimer(0, u"1", u"egg"));
+    const int replaced[] = {ReplaceTimer(0, u"0", u"x"), ReplaceTimer(0, u"1", u"egg")};
+    EXPECT_EQ((std::vector<int>{0, 1}), std::vector<int>(replaced, replaced + 2));
     EXPECT_EQ((Timer{u"egg", 68300, 0, 0}), TimersOf(App.Timers)[0]);
     for (int i = 0; i < 7; ++i)
         AddTimer(u"1", nullptr);
-    EXPECT_EQ(0, AddTimer(u"1", u"eleventh"));
+    const int eleventh = AddTimer(u"1", u"eleventh");
+    EXPECT_EQ(0, eleventh);
     App.Timers.Records[0].Remaining = 0;
     App.Timers.Records[9].Remaining = 0;
-    EXPECT_EQ(0, ToggleSuspend(0));   // an expired timer cannot pause
-    EXPECT_EQ(2, CompactExpired());
+    const int expiredPaused = ToggleSuspend(0);   // an expired timer cannot pause
+    const int removed = CompactExpired();
+    EXPECT_EQ(0, expiredPaused);
+    EXPECT_EQ(2, removed);
     DeleteTimer(0);
     DeleteTimer(7);   // beyond the end: nothing
     EXPECT_EQ((Texts{u"0123456789", u"", u"", u"", u"", u"", u""}), NamesOf(App.Timers));

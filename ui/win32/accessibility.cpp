@@ -192,18 +192,20 @@ static LRESULT AnswerGetObject(HWND control, WPARAM flags)
     return answer > 0 ? answer : 0;
 }
 
-static LRESULT CALLBACK AccessibleControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                              DWORD_PTR)
+// The control's own procedure comes first; its previous one is kept in GWLP_USERDATA, which the system's
+// controls leave to the program. SetWindowSubclass would look its data up with GetProp on every message
+// the control gets, each row write and repaint among them, and under Wine each lookup is a round trip
+// to the server.
+static LRESULT CALLBACK AccessibleControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_GETOBJECT && Ui.AccessibilityReady &&
         static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
         const LRESULT answer = AnswerGetObject(control, wParam);
         if (answer)
             return answer;
-    } else if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, AccessibleControlProc, 0);
     }
-    return DefSubclassProc(control, message, wParam, lParam);
+    const WNDPROC previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_USERDATA));
+    return CallWindowProcW(previous, control, message, wParam, lParam);
 }
 
 void StartAccessibility()
@@ -222,6 +224,8 @@ void EndAccessibility()
 
 void MakeAccessible(HWND control)
 {
-    if (control)
-        SetWindowSubclass(control, AccessibleControlProc, 0, 0);
+    if (!control)
+        return;
+    SetWindowLongPtrW(control, GWLP_USERDATA, GetWindowLongPtrW(control, GWLP_WNDPROC));
+    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AccessibleControlProc));
 }
