@@ -86,11 +86,6 @@ std::wstring Names(HWND dialog) {  // the names the timer dialog offers
   return all;
 }
 
-HWND Focus() {  // the focus of the thread in front
-  GUITHREADINFO info{sizeof info};
-  return GetGUIThreadInfo(0, &info) ? info.hwndFocus : nullptr;
-}
-
 // Whether the window has an input method context (2) or none (1), as ime_probe.dll saw it in the program's
 // thread when the window last handled WM_NULL or WM_DESTROY; `owner` is its root owner. 0: not seen.
 INT_PTR InputContext(HWND window, HWND owner) { return INT_PTR(GetPropW(owner, InputContextProperty(window).c_str())); }
@@ -98,7 +93,8 @@ INT_PTR InputContext(HWND window, HWND owner) { return INT_PTR(GetPropW(owner, I
 void HookInputContexts(const Program& app) {  // ime_probe.dll into the program's thread, for InputContext
   const HMODULE probe = LoadLibraryW(L"ime_probe.dll");
   void* see = probe ? reinterpret_cast<void*>(GetProcAddress(probe, "SeeInputContext")) : nullptr;
-  const HHOOK hook = see ? SetWindowsHookExW(WH_CALLWNDPROC, reinterpret_cast<HOOKPROC>(see), probe, app.pi.dwThreadId) : nullptr;
+  const HOOKPROC proc = reinterpret_cast<HOOKPROC>(see);
+  const HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, app.pi.dwThreadId) : nullptr;
   EXPECT_TRUE(hook) << "ime_probe.dll hooked";
 }
 
@@ -113,7 +109,8 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   SetWindowPos(app.main, nullptr, 150, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   Key(app, L"a");
   HWND dlg = app.Dialog(kAdd);
-  HWND field = GetDlgItem(dlg, IDC_TIME), nameField = FindWindowExW(GetDlgItem(dlg, IDC_NAME), nullptr, L"Edit", nullptr);
+  HWND field = GetDlgItem(dlg, IDC_TIME);
+  HWND nameField = FindWindowExW(GetDlgItem(dlg, IDC_NAME), nullptr, L"Edit", nullptr);
   POINT client{}, dialog{};
   ClientToScreen(app.main, &client);
   ClientToScreen(dlg, &dialog);
@@ -123,7 +120,8 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   EXPECT_EQ(255, Send(field, EM_GETLIMITTEXT));
   EXPECT_EQ(10, Send(nameField, EM_GETLIMITTEXT));
   EXPECT_EQ(L"A,C,", Names(dlg));
-  EXPECT_TRUE(WaitFor([&] { return Focus() == field; }));
+  GUITHREADINFO front{sizeof front};
+  EXPECT_TRUE(WaitFor([&] { return GetGUIThreadInfo(0, &front) && front.hwndFocus == field; })) << "focused";
   for (HWND w : {app.main, field, nameField}) Send(w, WM_NULL);
   EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window has no input method";
   EXPECT_EQ(1, InputContext(field, app.main)) << "nor has the time field";
