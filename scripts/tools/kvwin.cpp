@@ -21,7 +21,8 @@ struct Name {
   const wchar_t* caption;  // of a window (null: the main window)
   int id;                  // of a button
 };
-const Name kWindows[] = {{L"main", nullptr, 0}, {L"add", kAdd, 0}, {L"settings", kSettings, 0}, {L"notice", kNotice, 0}};
+const Name kWindows[] = {{L"main", nullptr, 0}, {L"add", kAdd, 0}, {L"settings", kSettings, 0},
+                         {L"notice", kNotice, 0}};
 const Name kButtons[] = {{L"add", nullptr, ID_ADD}, {L"mute", nullptr, ID_MUTE}, {L"settings", nullptr, ID_SETTINGS},
                          {L"cancel", nullptr, IDCANCEL}};
 
