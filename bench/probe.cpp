@@ -9,7 +9,7 @@
 //                            its due time to its visible notice
 //   ten named|paused         hands Korvalinde ten 100-minute requests, named "name01" to "name10", or unnamed and
 //                            then paused by their rows' pause buttons
-//   memory CLASS             the working set of the window's process
+//   memory CLASS             the peak working set of the window's process
 // Windows are looked for every millisecond (an out-of-context WinEvent hook was seen to receive no events under
 // Wine); times come from QueryPerformanceCounter. A request counts as handed over when the probe starts to send it,
 // once the program is idle (it answers a WM_NULL) so that it takes the request at once. Exit code 0 on success, 1 on
@@ -123,12 +123,11 @@ int Memory(const wchar_t* cls) {
   DWORD pid = 0;
   GetWindowThreadProcessId(WaitShown(0, cls, nullptr, 0), &pid);
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-  PROCESS_MEMORY_COUNTERS_EX counters = {sizeof counters};
-  const BOOL read = process && GetProcessMemoryInfo(process, PPROCESS_MEMORY_COUNTERS(&counters), sizeof counters);
+  PROCESS_MEMORY_COUNTERS counters = {sizeof counters};
+  const BOOL read = process && GetProcessMemoryInfo(process, &counters, sizeof counters);
   if (process) CloseHandle(process);
   if (!read) ReportFailure(L"no memory figures of the program's process");
-  printf("memory working-set-kb %zu peak-working-set-kb %zu private-kb %zu\n", counters.WorkingSetSize / 1024,
-         counters.PeakWorkingSetSize / 1024, counters.PrivateUsage / 1024);
+  printf("memory peak-working-set-kb %zu\n", counters.PeakWorkingSetSize / 1024);
   return 0;
 }
 

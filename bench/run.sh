@@ -26,7 +26,6 @@ bash scripts/install-deps.sh
 source scripts/wine-env.sh
 kv_build_mingw bench_reference_window bench_probe >/dev/null
 export KORVALINDE_EXE   # the probe starts this one
-K_CLASS=korvalinde   # the probe's name for Korvalinde's window class
 M_CLASS=KorvalindeBenchMinimalClass
 S_CLASS=KorvalindeBenchSameWorkClass
 
@@ -52,8 +51,7 @@ probe() {
   local log="$OUT/probe.log" out="$OUT/probe.out" rc=0
   echo "# probe $*" >> "$log"
   wine "$ROOT/build/mingw/bench/bench_probe.exe" "$@" > "$out" 2>&1 </dev/null || rc=$?
-  cat "$out" >> "$log"
-  cat "$out"
+  tee -a "$log" < "$out"
   return "$rc"
 }
 
@@ -79,8 +77,8 @@ linux_pid() {
   return 1
 }
 
-# launch NAME CLASS [EXE ARG]: starts Korvalinde (K_WIN), or EXE with ARG, by the probe; its Linux
-# process into PIDS[NAME].
+# launch NAME CLASS [EXE ARG]: starts Korvalinde (K_WIN; its CLASS is "korvalinde" to the probe), or EXE with
+# ARG, by the probe; its Linux process into PIDS[NAME].
 declare -A PIDS PHASE LOAD
 launch() {
   local exe="${3:-$K_WIN}"
@@ -137,7 +135,7 @@ phase_row() { row "$1" "$(field korvalinde "$2" "$3")" "$(field minimal "$2" "$3
 # memory NAME CLASS: while it runs, its "VmRSS VmHWM peak-working-set" in MB into PHASE[NAME,memory].
 memory() {
   PHASE[$1,memory]="$( { cat "/proc/${PIDS[$1]}/status"; probe memory "$2"; } | awk '$1 == "VmRSS:" { r = $2 }
-    $1 == "VmHWM:" { h = $2 } $1 == "memory" { p = $5 } END { printf "%.1f %.1f %.1f", r / 1024, h / 1024, p / 1024 }')"
+    $1 == "VmHWM:" { h = $2 } $1 == "memory" { p = $3 } END { printf "%.1f %.1f %.1f", r / 1024, h / 1024, p / 1024 }')"
 }
 
 LOAD_BEFORE="$(loadavg)"
@@ -161,7 +159,7 @@ probe startup "$STARTS" "$R_WIN" "$M_CLASS" > "$OUT/startup.out"
 read -r K_START M_START < <(awk '$1 == "startup" { m[$2] = $8 } END { print m["first"], m["second"] }' \
   "$OUT/startup.out")
 
-launch korvalinde "$K_CLASS"
+launch korvalinde korvalinde
 launch minimal "$M_CLASS" "$R_WIN" minimal
 PIDS[wineserver]="$(linux_pid '*/wineserver* -p*')" || unset 'PIDS[wineserver]'
 PIDS[xvfb]="$KV_XVFB_PID"
@@ -180,15 +178,15 @@ launch samework "$S_CLASS" "$R_WIN" same-work
 probe ten named >/dev/null
 echo "bench: CPU and wakeups with ten timers, ${CPU_SECONDS} s"
 measure_phase ten "$CPU_SECONDS"
-memory korvalinde "$K_CLASS"
+memory korvalinde korvalinde
 memory minimal "$M_CLASS"
 memory samework "$S_CLASS"
 probe close "$S_CLASS" >/dev/null
 unset 'PIDS[samework]'
 
 # Ten unnamed timers, all paused: the tick runs, and no row ever changes.
-probe close "$K_CLASS" >/dev/null
-launch korvalinde "$K_CLASS"
+probe close korvalinde >/dev/null
+launch korvalinde korvalinde
 probe ten paused >/dev/null
 echo "bench: wakeups with ten paused timers, ${IDLE_SECONDS} s"
 measure_phase still "$IDLE_SECONDS"
