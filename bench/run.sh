@@ -25,7 +25,7 @@ bash scripts/install-deps.sh
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 kv_build_mingw bench_reference_window bench_probe >/dev/null
-K_CLASS=korvalinde   # the probe's name for Korvalinde's window class
+export KORVALINDE_EXE   # the probe starts this one
 M_CLASS=KorvalindeBenchMinimalClass
 S_CLASS=KorvalindeBenchSameWorkClass
 
@@ -51,8 +51,7 @@ probe() {
   local log="$OUT/probe.log" out="$OUT/probe.out" rc=0
   echo "# probe $*" >> "$log"
   wine "$ROOT/build/mingw/bench/bench_probe.exe" "$@" > "$out" 2>&1 </dev/null || rc=$?
-  cat "$out" >> "$log"
-  cat "$out"
+  tee -a "$log" < "$out"
   return "$rc"
 }
 
@@ -78,11 +77,13 @@ linux_pid() {
   return 1
 }
 
-# launch NAME CLASS EXE [ARG]: starts the program by the probe; its Linux process into PIDS[NAME].
+# launch NAME CLASS [EXE ARG]: starts Korvalinde (K_WIN; its CLASS is "korvalinde" to the probe), or EXE with
+# ARG, by the probe; its Linux process into PIDS[NAME].
 declare -A PIDS PHASE LOAD
 launch() {
-  probe launch "$2" "$3" "${@:4}" >/dev/null
-  PIDS[$1]="$(linux_pid "$(printf '%s' "$3" | sed 's/[][*?\\]/\\&/g')${4:+ $4}")"
+  local exe="${3:-$K_WIN}"
+  probe launch "${@:2}" >/dev/null
+  PIDS[$1]="$(linux_pid "$(printf '%s' "$exe" | sed 's/[][*?\\]/\\&/g')${4:+ $4}")"
   echo "$1 is Linux process ${PIDS[$1]}" >> "$OUT/phases.log"
 }
 
@@ -121,26 +122,21 @@ measure_phase() {
   LOAD[$phase]="$(loadavg)"
   echo "$phase load average after: ${LOAD[$phase]}" >> "$OUT/phases.log"
 }
-# field NAME PHASE N: the Nth figure of PHASE[NAME,PHASE] (empty when not measured).
-field() { echo "${PHASE[$1,$2]:-}" | awk -v f="$3" '{ print $f }'; }
+# field NAME PHASE "N...": the Nth figures of PHASE[NAME,PHASE] joined by " / " (empty when not measured).
+field() { echo "${PHASE[$1,$2]:-}" | awk -v f="$3" '{ n = split(f, k); s = $k[1]; for (i = 2; i <= n; i++) s = s " / " $k[i]; print s }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f ×", a / b; else print "—" }'; }
-# row LABEL KORVALINDE [MINIMAL [SAME_WORK]]: one line of the table with both ratios.
+# row LABEL KORVALINDE [MINIMAL [SAME_WORK]]: one line of the table with both ratios (of a cell's first figure).
 row() {
   local m="${3:-}" s="${4:-}"
   echo "| $1 | $2 | ${m:-—} | ${s:-—} | $(ratio "$2" "$m") | $(ratio "$2" "$s") |"
 }
-# phase_row LABEL PHASE N: the row of the Nth figure of a phase.
+# phase_row LABEL PHASE "N...": the row of the Nth figures of a phase.
 phase_row() { row "$1" "$(field korvalinde "$2" "$3")" "$(field minimal "$2" "$3")" "$(field samework "$2" "$3")"; }
-# memory NAME CLASS: its "VmRSS VmHWM peak-working-set" in kB into MEMORY[NAME], while it runs.
-declare -A MEMORY
+# memory NAME CLASS: while it runs, its "VmRSS VmHWM peak-working-set" in MB into PHASE[NAME,memory].
 memory() {
-  local status
-  status="$(awk '$1 == "VmRSS:" { r = $2 } $1 == "VmHWM:" { h = $2 } END { print r, h }' "/proc/${PIDS[$1]}/status")"
-  MEMORY[$1]="$status $(probe memory "$2" | awk '$1 == "memory" { print $5 }')"
+  PHASE[$1,memory]="$( { cat "/proc/${PIDS[$1]}/status"; probe memory "$2"; } | awk '$1 == "VmRSS:" { r = $2 }
+    $1 == "VmHWM:" { h = $2 } $1 == "memory" { p = $3 } END { printf "%.1f %.1f %.1f", r / 1024, h / 1024, p / 1024 }')"
 }
-mb() { echo "${MEMORY[$1]}" | awk -v f="$2" '{ printf "%.1f", $f / 1024 }'; }
-rss() { echo "${MEMORY[$1]%% *}"; }
-working_set() { echo "$(mb "$1" 1) / $(mb "$1" 2)"; }
 
 LOAD_BEFORE="$(loadavg)"
 echo "bench: load average before: $LOAD_BEFORE"
@@ -152,18 +148,18 @@ if [ "${BENCH_REALTIME:-0}" = 1 ]; then
   for p in $(session_pids) $KV_XVFB_PID; do chrt -a -f -p 10 "$p" >/dev/null 2>&1 || true; done
   echo "bench: this session runs under the real-time policy (SCHED_FIFO 10)"
 fi
-K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"
+K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"   # as the probe starts it
 R_WIN="$(winepath -w "$ROOT/build/mingw/bench/reference_window.exe" 2>/dev/null)"
 
 # The idle window keeps Wine's desktop process alive for the whole run; its figures are the floor.
 launch idle "$M_CLASS" "$R_WIN" idle
 
 echo "bench: start-up, $STARTS starts of each"
-probe startup "$STARTS" "$K_WIN" "$K_CLASS" "$R_WIN" "$M_CLASS" > "$OUT/startup.out"
+probe startup "$STARTS" "$R_WIN" "$M_CLASS" > "$OUT/startup.out"
 read -r K_START M_START < <(awk '$1 == "startup" { m[$2] = $8 } END { print m["first"], m["second"] }' \
   "$OUT/startup.out")
 
-launch korvalinde "$K_CLASS" "$K_WIN"
+launch korvalinde korvalinde
 launch minimal "$M_CLASS" "$R_WIN" minimal
 PIDS[wineserver]="$(linux_pid '*/wineserver* -p*')" || unset 'PIDS[wineserver]'
 PIDS[xvfb]="$KV_XVFB_PID"
@@ -182,15 +178,15 @@ launch samework "$S_CLASS" "$R_WIN" same-work
 probe ten named >/dev/null
 echo "bench: CPU and wakeups with ten timers, ${CPU_SECONDS} s"
 measure_phase ten "$CPU_SECONDS"
-memory korvalinde "$K_CLASS"
+memory korvalinde korvalinde
 memory minimal "$M_CLASS"
 memory samework "$S_CLASS"
 probe close "$S_CLASS" >/dev/null
 unset 'PIDS[samework]'
 
 # Ten unnamed timers, all paused: the tick runs, and no row ever changes.
-probe close "$K_CLASS" >/dev/null
-launch korvalinde "$K_CLASS" "$K_WIN"
+probe close korvalinde >/dev/null
+launch korvalinde korvalinde
 probe ten paused >/dev/null
 echo "bench: wakeups with ten paused timers, ${IDLE_SECONDS} s"
 measure_phase still "$IDLE_SECONDS"
@@ -213,9 +209,8 @@ measure_phase still "$IDLE_SECONDS"
   phase_row "read + write syscalls/s, no timers" none 6
   phase_row "read + write syscalls/s, ten paused unnamed timers" still 6
   row "start-up to visible window, ms, median of $STARTS" "$K_START" "$M_START"
-  echo "| working set, MB (VmRSS / VmHWM) | $(working_set korvalinde) | $(working_set minimal) | $(working_set samework) |" \
-    "$(ratio "$(rss korvalinde)" "$(rss minimal)") | $(ratio "$(rss korvalinde)" "$(rss samework)") |"
-  row "peak working set (GetProcessMemoryInfo), MB" "$(mb korvalinde 3)" "$(mb minimal 3)" "$(mb samework 3)"
+  phase_row "working set, MB (VmRSS / VmHWM)" memory "1 2"
+  phase_row "peak working set (GetProcessMemoryInfo), MB" memory 3
   echo
   echo "Idle window without a timer (the floor): wakeups/s $(field idle none 4) (no timers phase), $(field idle ten 4) (ten timers phase); CPU $(field idle ten 2) ms over ${CPU_SECONDS} s."
   if [ -n "${PIDS[wineserver]:-}" ]; then

@@ -134,14 +134,20 @@ inline void (*ReportFailure)(const std::wstring& what) = [](const std::wstring& 
 struct Program {
   PROCESS_INFORMATION pi{};
   HWND main = nullptr;
+  std::wstring exe = ProgramPath();  // what Start starts: Korvalinde, unless the caller (the benchmark) names another
+  DWORD waitMs = 10000, pollMs = 20;  // how long Find waits for a window, and how often it looks
   ~Program() { Kill(); }
   void Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
-    const bool started = StartProcess(ProgramPath(), args, &pi);
-    if (!started) ReportFailure(L"Korvalinde.exe does not start: " + ProgramPath());
+    const bool started = StartProcess(exe, args, &pi);
+    if (!started) ReportFailure(L"the program does not start: " + exe);
     if (started && wait) WaitWindow();
   }
+  void Attach() {  // to a Korvalinde already running, found by its window; this record does not end it
+    WaitWindow();
+    GetWindowThreadProcessId(main, &pi.dwProcessId);
+  }
   HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
-    HWND found = WaitShown(pi.dwProcessId, cls, caption, 10000);
+    HWND found = WaitShown(pi.dwProcessId, cls, caption, waitMs, pollMs);
     if (!found) ReportFailure(std::wstring(L"no window shows: ") + (caption ? caption : cls));
     return found;
   }
@@ -171,6 +177,9 @@ struct Program {
     if (!pi.hProcess) return;
     TerminateProcess(pi.hProcess, 99);
     WaitForSingleObject(pi.hProcess, 10000);
+    Leave();
+  }
+  void Leave() {  // lets it run on after this record
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
     pi = {};
