@@ -126,7 +126,6 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window has no input method";
   EXPECT_EQ(1, InputContext(field, app.main)) << "nor has the time field";
   EXPECT_EQ(2, InputContext(nameField, app.main)) << "the name field has one";
-  Shot(app.main, dlg, "add_dialog");
   for (const wchar_t* time : {L"", L"0"}) {
     app.Submit(dlg, time, L"茶");
     EXPECT_TRUE(IsWindowVisible(dlg)) << "OK refuses " << testing::PrintToString(std::wstring(time));
@@ -222,9 +221,8 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(tip) && Text(tip) != first && shows(name + L"\n残り 0:0"); }))
       << "the open tip follows the row";
   EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(name + L" 残り 0:0\\d:\\d\\d/")));
-  for (auto [id, said] : {std::make_pair(ID_ROW_EDIT + 1, L"タイマー2 修正/Ctrl+2"), {ID_ROW_DELETE + 2, L"タイマー3 削除/Alt+3"},
-                          {ID_SETTINGS, L"設定/O"}, {ID_ADD, L"追加/A"}})
-    EXPECT_EQ(said, Said(app.Control(id))) << std::hex << id;
+  EXPECT_EQ(L"タイマー3 削除/Alt+3", Said(app.Control(ID_ROW_DELETE + 2)));
+  EXPECT_EQ(L"追加/A", Said(app.Control(ID_ADD)));
   move(app.Control(ID_ROW_EDIT + 2));
   ASSERT_TRUE(comes(L"修正 (Ctrl+3)"));
   EXPECT_EQ(5 + 3 * 4, Send(tip, TTM_GETTOOLCOUNT));
