@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of Korvalinde at several screen DPIs under Wine, to look at by eye:
 #   bash scripts/dpi-shots.sh [DPI...]          (default: 96 120 144)
-# Each DPI gets a fresh Wine prefix (KV_DPI of scripts/wine-env.sh); the program is driven through its own
-# commands only (nothing that needs the foreground), each step waiting for something the program makes
-# true. Written to build/screenshots/dpi-N/, with each window's size printed: main.png (an expired red row
-# kept by Mute, a named timer showing its name, a plain countdown), add-timer.png, settings.png, and
-# timeup.png (the notice of a timer that ran out with Mute off). (The settings icon's size at each DPI is
-# checked by the end-to-end tests.)
+# Each DPI gets a fresh Wine prefix (KV_DPI); the program is driven through its own commands only, each step
+# waiting for something the program makes true. Written to build/screenshots/dpi-N/, with each window's size
+# printed: main.png, add-timer.png, settings.png and timeup.png (the notice of a timer that ran out).
 #   --readme   only 96 DPI, with a shorter name, to build/screenshots/readme/, and copies main.png to
 #              docs/window.png (the README's picture).
 # KORVALINDE_EXE=path takes that program instead of building build/mingw/Korvalinde.exe.
@@ -39,7 +36,7 @@ grab() {   # X Y W H OUT.ppm: that part of the Wine desktop
   import -window "$desktop" -crop "$3x$4+$1+$2" +repage -depth 8 "ppm:$5"
 }
 is_red() {   # X Y: the pixel there is pure red
-  grab "$1" "$2" 1 1 "$work/pixel.ppm" && [ "$(tail -c 3 "$work/pixel.ppm" | od -An -tx1 | tr -d ' \n')" = ff0000 ]
+  [ "$(import -window "$desktop" -crop "1x1+$1+$2" -depth 8 -format '%[hex:u]' info:)" = FF0000 ]
 }
 settled() {   # X Y W H: two grabs in a row are the same picture
   grab "$@" "$work/a.ppm" && grab "$@" "$work/b.ppm" && cmp -s "$work/a.ppm" "$work/b.ppm"
@@ -109,7 +106,6 @@ for dpi in "${dpis[@]}"; do
 done
 
 if [ "$readme" = 1 ]; then
-  mkdir -p docs
   cp "$KV_ROOT/build/screenshots/readme/main.png" docs/window.png
   echo "dpi-shots: docs/window.png updated"
 fi
