@@ -41,15 +41,14 @@ is_red() {   # X Y: the pixel there is pure red
 settled() {   # X Y W H: two grabs in a row are the same picture
   grab "$@" "$work/a.ppm" && grab "$@" "$work/b.ppm" && cmp -s "$work/a.ppm" "$work/b.ppm"
 }
-# shot WINDOW OUT.png: waits for the window (kvwin's name), repaints it, saves it once it is steady.
+# shot WINDOW OUT.png: waits for the window (kvwin's name), repaints it, saves it once it is steady. Leaves
+# its frame and client (X Y WIDTH HEIGHT) in wx wy ww wh and cx cy cw ch.
 shot() {
-  local r
-  r="$(kv_win show "$1")" || fail "no window $1 appeared"
-  set -- "$@" $r
-  kv_until 10 kv_frame_drawn "$3" "$4" "$5" "$8" || fail "$1 has no close box"
-  kv_until 10 settled "$3" "$4" "$5" "$6" || fail "$1 did not settle"
+  read -r wx wy ww wh cx cy cw ch < <(kv_win show "$1") || fail "no window $1 appeared"
+  kv_until 10 kv_frame_drawn "$wx" "$wy" "$ww" "$cy" || fail "$1 has no close box"
+  kv_until 10 settled "$wx" "$wy" "$ww" "$wh" || fail "$1 did not settle"
   convert "$work/b.ppm" -strip "$2"
-  echo "  $(basename "$2"): window ${5}x${6} at $3,$4, client ${9}x${10}"
+  echo "  $(basename "$2"): window ${ww}x$wh at $wx,$wy, client ${cw}x$ch"
 }
 row_text_is() { [ "$(kv_win row "$1")" = "$2" ]; }
 
@@ -64,10 +63,10 @@ for dpi in "${dpis[@]}"; do
   wine reg add 'HKCU\Software\Brelwix\Korvalinde' /v Mute /t REG_BINARY /d 01000000 /f >/dev/null 2>&1
   wine "$KORVALINDE_EXE" "0:0:1(済み)" "25($name)" "1:30" >/dev/null 2>&1 &
 
-  read -r wx wy ww wh cx cy _ _ < <(kv_win show main) || fail "the main window did not appear"
+  read -r _ _ _ _ cx cy _ _ < <(kv_win show main) || fail "the main window did not appear"
   desktop="$(kv_desktop)" || fail "no Wine desktop window"
   kv_until 30 is_red $(( cx + 1 )) $(( cy + 1 )) || fail "row 1 did not turn red"
-  shot main "$out/main.png"
+  shot main "$out/main.png"   # now with all three rows: the window can show before the last ones are added
   # Row 2 shows its name and its time by turns, a second each. A picture taken between two readings of the
   # name less than a second apart shows the name: a turn to the time and back would have taken two seconds.
   named=0
