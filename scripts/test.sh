@@ -56,8 +56,7 @@ if command -v clang++ >/dev/null && stage "fuzz build" kv_build build/fuzz -DCMA
   stage "fuzz" ctest --test-dir build/fuzz --output-on-failure -L fuzz
 fi
 
-echo
-echo "==== summary"
+printf '\n==== summary\n'
 printf '%s\n' "${summary[@]}"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"

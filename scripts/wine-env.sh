@@ -34,10 +34,9 @@ kv_build() {
 }
 
 kv_build_mingw() {
-  local targets=("$@")
-  [ -n "${KORVALINDE_EXE:-}" ] || targets+=(Korvalinde)
+  [ -n "${KORVALINDE_EXE:-}" ] || set -- "$@" Korvalinde
   kv_build "$KV_ROOT/build/mingw" -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -- --target "${targets[@]}" || return 1
+    -- --target "$@" || return 1
   KORVALINDE_EXE="$(realpath -e "${KORVALINDE_EXE:-$KV_ROOT/build/mingw/Korvalinde.exe}")"
 }
 
