@@ -51,6 +51,11 @@ shot() {
   echo "  $(basename "$2"): window ${ww}x$wh at $wx,$wy, client ${cw}x$ch"
 }
 row_text_is() { [ "$(kv_win row "$1")" = "$2" ]; }
+shot_dialog() {   # WINDOW OUT.png: shoots the open dialog, then cancels it
+  shot "$1" "$2"
+  kv_win press "$1" cancel
+  kv_win gone "$1"
+}
 
 for dpi in "${dpis[@]}"; do
   out="$KV_ROOT/build/screenshots/dpi-$dpi"
@@ -83,22 +88,16 @@ for dpi in "${dpis[@]}"; do
   fi
 
   kv_win press main add || fail "cannot reach the main window"
-  shot add "$out/add-timer.png"
-  kv_win press add cancel
-  kv_win gone add
+  shot_dialog add "$out/add-timer.png"
 
   kv_win press main settings
-  shot settings "$out/settings.png"
-  kv_win press settings cancel
-  kv_win gone settings
+  shot_dialog settings "$out/settings.png"
 
   # Mute off (which drops the expired row unreported), then a second start adds a timer that runs out
   # and is reported.
   kv_win press main mute
   wine "$KORVALINDE_EXE" "0:0:1(お茶)" >/dev/null 2>&1
-  shot notice "$out/timeup.png"
-  kv_win press notice cancel
-  kv_win gone notice
+  shot_dialog notice "$out/timeup.png"
 
   kv_win close || fail "the program did not close"
   kv_wine_stop

@@ -2,9 +2,8 @@
 # what the session sets up and why). Source this file, then:
 #   kv_build DIR [CMAKE_ARGS...] [-- BUILD_ARGS...]
 #                        configures DIR (the log shows only on failure), builds it with JOBS (default 2) jobs;
-#   kv_build_mingw TARGET...
-#                        builds them in build/mingw, and Korvalinde.exe unless KORVALINDE_EXE names another
-#                        program; KORVALINDE_EXE then holds the program's full path;
+#   kv_build_mingw TARGET...   builds them in build/mingw, and Korvalinde.exe unless KORVALINDE_EXE names
+#                        another program; KORVALINDE_EXE then holds the program's full path;
 #   kv_wine_start NAME   the caller's X display with KV_USE_DISPLAY=1, else a new Xvfb, and a fresh prefix
 #                        build/wine-NAME at KV_DPI (default 96), its wineserver kept running; the time of
 #                        each step goes to KV_WINE_TIMINGS;
