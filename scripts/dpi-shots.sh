@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of Korvalinde at several screen DPIs under Wine, to look at by eye:
 #   bash scripts/dpi-shots.sh [DPI...]          (default: 96 120 144)
-# Each DPI gets a fresh Wine prefix (KV_DPI of scripts/wine-env.sh); the program is driven through its own
-# commands only (nothing that needs the foreground), each step waiting for something the program makes
-# true. Written to build/screenshots/dpi-N/, with each window's size printed: main.png (an expired red row
-# kept by Mute, a named timer showing its name, a plain countdown), add-timer.png, settings.png, and
-# timeup.png (the notice of a timer that ran out with Mute off). (The settings icon's size at each DPI is
-# checked by the end-to-end tests.)
+# Each DPI gets a fresh Wine prefix (KV_DPI); the program is driven through its own commands only, each step
+# waiting for something the program makes true. Written to build/screenshots/dpi-N/, with each window's size
+# printed: main.png, add-timer.png, settings.png and timeup.png (the notice of a timer that ran out).
 #   --readme   only 96 DPI, with a shorter name, to build/screenshots/readme/, and copies main.png to
 #              docs/window.png (the README's picture).
 # KORVALINDE_EXE=path takes that program instead of building build/mingw/Korvalinde.exe.
@@ -39,22 +36,26 @@ grab() {   # X Y W H OUT.ppm: that part of the Wine desktop
   import -window "$desktop" -crop "$3x$4+$1+$2" +repage -depth 8 "ppm:$5"
 }
 is_red() {   # X Y: the pixel there is pure red
-  grab "$1" "$2" 1 1 "$work/pixel.ppm" && [ "$(tail -c 3 "$work/pixel.ppm" | od -An -tx1 | tr -d ' \n')" = ff0000 ]
+  [ "$(import -window "$desktop" -crop "1x1+$1+$2" -depth 8 -format '%[hex:u]' info:)" = FF0000 ]
 }
 settled() {   # X Y W H: two grabs in a row are the same picture
   grab "$@" "$work/a.ppm" && grab "$@" "$work/b.ppm" && cmp -s "$work/a.ppm" "$work/b.ppm"
 }
-# shot WINDOW OUT.png: waits for the window (kvwin's name), repaints it, saves it once it is steady.
+# shot WINDOW OUT.png: waits for the window (kvwin's name), repaints it, saves it once it is steady. Leaves
+# its frame and client (X Y WIDTH HEIGHT) in wx wy ww wh and cx cy cw ch.
 shot() {
-  local r
-  r="$(kv_win show "$1")" || fail "no window $1 appeared"
-  set -- "$@" $r
-  kv_until 10 kv_frame_drawn "$3" "$4" "$5" "$8" || fail "$1 has no close box"
-  kv_until 10 settled "$3" "$4" "$5" "$6" || fail "$1 did not settle"
+  read -r wx wy ww wh cx cy cw ch < <(kv_win show "$1") || fail "no window $1 appeared"
+  kv_until 10 kv_frame_drawn "$wx" "$wy" "$ww" "$cy" || fail "$1 has no close box"
+  kv_until 10 settled "$wx" "$wy" "$ww" "$wh" || fail "$1 did not settle"
   convert "$work/b.ppm" -strip "$2"
-  echo "  $(basename "$2"): window ${5}x${6} at $3,$4, client ${9}x${10}"
+  echo "  $(basename "$2"): window ${ww}x$wh at $wx,$wy, client ${cw}x$ch"
 }
 row_text_is() { [ "$(kv_win row "$1")" = "$2" ]; }
+shot_dialog() {   # WINDOW OUT.png: shoots the open dialog, then cancels it
+  shot "$1" "$2"
+  kv_win press "$1" cancel
+  kv_win gone "$1"
+}
 
 for dpi in "${dpis[@]}"; do
   out="$KV_ROOT/build/screenshots/dpi-$dpi"
@@ -67,10 +68,10 @@ for dpi in "${dpis[@]}"; do
   wine reg add 'HKCU\Software\Brelwix\Korvalinde' /v Mute /t REG_BINARY /d 01000000 /f >/dev/null 2>&1
   wine "$KORVALINDE_EXE" "0:0:1(済み)" "25($name)" "1:30" >/dev/null 2>&1 &
 
-  read -r wx wy ww wh cx cy _ _ < <(kv_win show main) || fail "the main window did not appear"
+  read -r _ _ _ _ cx cy _ _ < <(kv_win show main) || fail "the main window did not appear"
   desktop="$(kv_desktop)" || fail "no Wine desktop window"
   kv_until 30 is_red $(( cx + 1 )) $(( cy + 1 )) || fail "row 1 did not turn red"
-  shot main "$out/main.png"
+  shot main "$out/main.png"   # now with all three rows: the window can show before the last ones are added
   # Row 2 shows its name and its time by turns, a second each. A picture taken between two readings of the
   # name less than a second apart shows the name: a turn to the time and back would have taken two seconds.
   named=0
@@ -87,29 +88,22 @@ for dpi in "${dpis[@]}"; do
   fi
 
   kv_win press main add || fail "cannot reach the main window"
-  shot add "$out/add-timer.png"
-  kv_win press add cancel
-  kv_win gone add
+  shot_dialog add "$out/add-timer.png"
 
   kv_win press main settings
-  shot settings "$out/settings.png"
-  kv_win press settings cancel
-  kv_win gone settings
+  shot_dialog settings "$out/settings.png"
 
   # Mute off (which drops the expired row unreported), then a second start adds a timer that runs out
   # and is reported.
   kv_win press main mute
   wine "$KORVALINDE_EXE" "0:0:1(お茶)" >/dev/null 2>&1
-  shot notice "$out/timeup.png"
-  kv_win press notice cancel
-  kv_win gone notice
+  shot_dialog notice "$out/timeup.png"
 
   kv_win close || fail "the program did not close"
   kv_wine_stop
 done
 
 if [ "$readme" = 1 ]; then
-  mkdir -p docs
   cp "$KV_ROOT/build/screenshots/readme/main.png" docs/window.png
   echo "dpi-shots: docs/window.png updated"
 fi

@@ -12,12 +12,8 @@ PACKAGES=(
   locales
 )
 
-as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"
-  elif command -v sudo >/dev/null 2>&1; then sudo "$@"
-  else echo "install-deps: '$*' needs root" >&2; return 1
-  fi
-}
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -26,16 +22,13 @@ done
 
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
-  as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   echo "install-deps: generating the ja_JP.UTF-8 locale"
-  if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-    as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-  elif ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-    echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
-  fi
-  as_root locale-gen >/dev/null
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
+    echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
 fi

@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# Makes the download for Windows users:
+# Makes the download for Windows users (cmake/package.cmake says what it holds):
 #   bash scripts/package.sh [BUILD_FOLDER]      (default: build/package)
-# cross-compiles Korvalinde.exe there and has cpack pack Korvalinde-<version>-win64.zip
-# (Korvalinde.exe, ReadMe.txt, SHA256SUMS), with the zip's own SHA-256 beside it in
-# Korvalinde-<version>-win64.zip.sha256. Prints the zip's path.
-# Two runs on one commit give the same bytes in any folder: the time stamps in the zip are the
-# commit's time (SOURCE_DATE_EPOCH, unless set already), written as UTC.
+# prints the path of Korvalinde-<version>-win64.zip, with its SHA-256 beside it in the .zip.sha256. Two runs on
+# one commit give the same bytes in any folder: the zip's time stamps are the commit's time (SOURCE_DATE_EPOCH,
+# unless set already), written as UTC.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build/package}"
 
 bash scripts/install-deps.sh
-SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)}"
-export SOURCE_DATE_EPOCH TZ=UTC
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1767225600)}" TZ=UTC
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh

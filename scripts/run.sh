@@ -12,21 +12,17 @@ source scripts/wine-env.sh
 kv_build_mingw kvwin
 first_row_filled() {   # the first row shows its time or name, or there is no row
   local text
-  text="$(kv_win row 1)" || return 0
-  [ -n "$text" ]
+  ! text="$(kv_win row 1)" || [ -n "$text" ]
 }
 trap kv_wine_stop EXIT
 trap 'exit 130' INT TERM
 
-if [ -n "${DISPLAY:-}" ]; then
-  KV_USE_DISPLAY=1 kv_wine_start run
-  echo "run: Wine ready ($KV_WINE_TIMINGS); starting $KORVALINDE_EXE on $DISPLAY"
+KV_USE_DISPLAY=1 kv_wine_start run
+echo "run: Wine ready on ${KV_XVFB_PID:+Xvfb }$DISPLAY ($KV_WINE_TIMINGS); starting $KORVALINDE_EXE"
+if [ -z "$KV_XVFB_PID" ]; then
   wine "$KORVALINDE_EXE" "$@"
   exit
 fi
-
-kv_wine_start run
-echo "run: Wine ready on Xvfb $DISPLAY ($KV_WINE_TIMINGS); starting $KORVALINDE_EXE"
 wine "$KORVALINDE_EXE" "$@" >/dev/null 2>&1 &
 read -r x y w h _ cy _ < <(kv_win show main) || { echo "run: no window of Korvalinde appeared within 30 s" >&2; exit 1; }
 echo "run: the window is at $x,$y, ${w}x$h"

@@ -1,36 +1,29 @@
-# Wine environment, and the builds, for running and testing Korvalinde (the README's "The Wine session"
-# says what it sets up and why). Source this file, then:
+# The builds and the Wine session for running and testing Korvalinde (README.md, "The Wine session", says
+# what the session sets up and why). Source this file, then:
 #   kv_build DIR [CMAKE_ARGS...] [-- BUILD_ARGS...]
-#                        configures the build folder DIR (its output goes to DIR.configure.log and shows
-#                        only when it fails) and builds it with JOBS (default 2) jobs;
-#   kv_build_mingw TARGET...
-#                        the cross build build/mingw of the targets, and of Korvalinde.exe unless
-#                        KORVALINDE_EXE names another program; then sets KORVALINDE_EXE to its full path;
-#   kv_wine_start NAME   an X display (the caller's with KV_USE_DISPLAY=1, else a new Xvfb) and a fresh
-#                        prefix build/wine-NAME at KV_DPI (default 96) with a virtual desktop of
-#                        KV_DESKTOP_SIZE (default 800x600), one wineserver kept running, and
-#                        WINEPREFIX, DISPLAY, WINEDEBUG, WINEDLLOVERRIDES, LANG/LC_ALL exported;
-#                        the time of each step goes to KV_WINE_TIMINGS;
+#                        configures DIR (the log shows only on failure), builds it with JOBS (default 2) jobs;
+#   kv_build_mingw TARGET...   builds them in build/mingw, and Korvalinde.exe unless KORVALINDE_EXE names
+#                        another program; KORVALINDE_EXE then holds the program's full path;
+#   kv_wine_start NAME   the caller's X display with KV_USE_DISPLAY=1, else a new Xvfb, and a fresh prefix
+#                        build/wine-NAME at KV_DPI (default 96), its wineserver kept running; the time of
+#                        each step goes to KV_WINE_TIMINGS;
 #   kv_wine_stop         ends exactly what kv_wine_start started, nothing else. Safe to call twice;
 #   kv_until SECONDS COMMAND...   runs the command every 0.1 s until it succeeds, at most SECONDS;
 #   kv_win ARGS...       runs scripts/tools/kvwin.exe (kv_build_mingw kvwin builds it) in the session;
 #   kv_desktop           prints the X window of Wine's virtual desktop; fails when there is none;
-#   kv_frame_drawn X Y WIDTH CLIENT_TOP
-#                        of a window: the close box at the right end of its caption has a dark glyph (Wine
-#                        may draw the frame a moment after the rest of a new window).
+#   kv_frame_drawn X Y WIDTH CLIENT_TOP   the close box of that window has its dark glyph (Wine may draw
+#                        the frame a moment after the rest of a new window).
 
 KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-KV_DESKTOP_SIZE="${KV_DESKTOP_SIZE:-800x600}"
+KV_DESKTOP_SIZE="${KV_DESKTOP_SIZE:-800x600}"   # Wine's virtual desktop
 KV_XVFB_PID=""
-KV_WINE_TIMINGS=""
 KV_WINE_STARTED=""
 
 kv_build() {
   local dir="$1" cfg=()
   shift
   while [ $# -gt 0 ] && [ "$1" != -- ]; do
-    # The toolchain file counts only when a build folder is first configured.
-    if [[ "$1" != -DCMAKE_TOOLCHAIN_FILE=* ]] || [ ! -f "$dir/CMakeCache.txt" ]; then cfg+=("$1"); fi
+    cfg+=("$1")
     shift
   done
   [ $# -eq 0 ] || shift
@@ -40,12 +33,10 @@ kv_build() {
 }
 
 kv_build_mingw() {
-  local targets=("$@")
-  [ -n "${KORVALINDE_EXE:-}" ] || targets+=(Korvalinde)
+  [ -n "${KORVALINDE_EXE:-}" ] || set -- "$@" Korvalinde
   kv_build "$KV_ROOT/build/mingw" -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -- --target "${targets[@]}" || return 1
-  KORVALINDE_EXE="$(realpath "${KORVALINDE_EXE:-$KV_ROOT/build/mingw/Korvalinde.exe}")" || return 1
-  [ -f "$KORVALINDE_EXE" ] || { echo "$KORVALINDE_EXE is not there" >&2; return 1; }
+    -- --target "$@" || return 1
+  KORVALINDE_EXE="$(realpath -e "${KORVALINDE_EXE:-$KV_ROOT/build/mingw/Korvalinde.exe}")"
 }
 
 kv_until() {
@@ -71,25 +62,11 @@ kv_lap() {
   KV_LAP="$now"
 }
 
-# Xvfb picks a display number nobody uses and writes it to the file once it takes connections.
-kv_start_xvfb() {
-  local w="${KV_DESKTOP_SIZE%x*}" h="${KV_DESKTOP_SIZE#*x}" number
-  number="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 "$(( w > 1024 ? w : 1024 ))x$(( h > 768 ? h : 768 ))x24" -nolisten tcp \
-    3>"$number" >/dev/null 2>&1 &
-  KV_XVFB_PID=$!
-  kv_until 10 test -s "$number" || { rm -f "$number"; echo "wine-env: Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$(cat "$number")"
-  rm -f "$number"
-}
-
 kv_wine_start() {
-  local name="${1:-run}"
+  local name="${1:-run}" w="${KV_DESKTOP_SIZE%x*}" h="${KV_DESKTOP_SIZE#*x}" number
   KV_WINE_TIMINGS=""
-  if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-    echo "wine-env: the ja_JP.UTF-8 locale is missing (bash scripts/install-deps.sh makes it)" >&2
-    return 1
-  fi
+  locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' ||
+    { echo "wine-env: the ja_JP.UTF-8 locale is missing (bash scripts/install-deps.sh makes it)" >&2; return 1; }
   # Wine takes the Windows system locale and code page (932) from the Unix locale.
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   export WINEDEBUG="${WINEDEBUG:--all}"
@@ -98,7 +75,14 @@ kv_wine_start() {
   KV_WINE_STARTED=1
   KV_LAP="$EPOCHREALTIME"
   if [ "${KV_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
-    kv_start_xvfb || return 1
+    # Xvfb picks a display number nobody uses and writes it to the file once it takes connections.
+    number="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 "$(( w > 1024 ? w : 1024 ))x$(( h > 768 ? h : 768 ))x24" -nolisten tcp \
+      3>"$number" >/dev/null 2>&1 &
+    KV_XVFB_PID=$!
+    kv_until 10 test -s "$number" || { rm -f "$number"; echo "wine-env: Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$(cat "$number")"
+    rm -f "$number"
   fi
   kv_lap display
 
@@ -118,17 +102,13 @@ kv_wine_start() {
   # Debian's Wine does not load its own fonts from its data folder; copy them into the prefix.
   cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
   # Above 96 DPI the 18-pixel bitmap System font would cut off the larger Japanese glyphs linked to it.
-  if [ "${KV_DPI:-96}" -gt 96 ]; then
-    rm -f "$WINEPREFIX/drive_c/windows/Fonts/jvgasys.fon"
-  fi
+  [ "${KV_DPI:-96}" -le 96 ] || rm -f "$WINEPREFIX/drive_c/windows/Fonts/jvgasys.fon"
   # regedit wants UTF-16LE with a byte order mark.
   { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$KV_ROOT/scripts/fonts-ja.reg"; } \
     > "$WINEPREFIX/drive_c/fonts-ja.reg"
   wine regedit /S 'C:\fonts-ja.reg' >/dev/null 2>&1
-  if ! wine reg query 'HKCU\Software\Wine\Uniscribe\Fallback' /v 616e616b >/dev/null 2>&1; then
-    echo "wine-env: the font settings of scripts/fonts-ja.reg did not reach the prefix" >&2
-    return 1
-  fi
+  wine reg query 'HKCU\Software\Wine\Uniscribe\Fallback' /v 616e616b >/dev/null 2>&1 ||
+    { echo "wine-env: the font settings of scripts/fonts-ja.reg did not reach the prefix" >&2; return 1; }
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KV_DESKTOP_SIZE" /f >/dev/null 2>&1
   wineserver -w
@@ -145,8 +125,7 @@ kv_wine_start() {
 kv_wine_stop() {
   [ -n "$KV_WINE_STARTED" ] || return 0
   KV_WINE_STARTED=""
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true   # returns once the server has ended
   if [ -n "$KV_XVFB_PID" ]; then
     kill "$KV_XVFB_PID" 2>/dev/null || true
     wait "$KV_XVFB_PID" 2>/dev/null || true
