@@ -51,7 +51,7 @@ fi
 
 stage "package reproducible" bash tests/package_repro.sh
 
-# The g++ builds above only replay the fuzz targets' corpus; clang's libFuzzer runs them.
+# The fuzz targets, built by clang with libFuzzer, which replays each seed corpus before it fuzzes.
 if stage "fuzz build" kv_build build/fuzz -DCMAKE_CXX_COMPILER=clang++ -- --target fuzz; then
   stage "fuzz" ctest --test-dir build/fuzz --output-on-failure -L fuzz
 fi
