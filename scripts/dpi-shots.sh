@@ -35,9 +35,6 @@ fail() { echo "dpi-shots: $*" >&2; exit 1; }
 grab() {   # X Y W H OUT.ppm: that part of the Wine desktop
   import -window "$desktop" -crop "$3x$4+$1+$2" +repage -depth 8 "ppm:$5"
 }
-is_red() {   # X Y: the pixel there is pure red
-  [ "$(import -window "$desktop" -crop "1x1+$1+$2" -depth 8 -format '%[hex:u]' info:)" = FF0000 ]
-}
 settled() {   # X Y W H: two grabs in a row are the same picture
   grab "$@" "$work/a.ppm" && grab "$@" "$work/b.ppm" && cmp -s "$work/a.ppm" "$work/b.ppm"
 }
@@ -68,9 +65,8 @@ for dpi in "${dpis[@]}"; do
   wine reg add 'HKCU\Software\Brelwix\Korvalinde' /v Mute /t REG_BINARY /d 01000000 /f >/dev/null 2>&1
   wine "$KORVALINDE_EXE" "0:0:1(済み)" "25($name)" "1:30" >/dev/null 2>&1 &
 
-  read -r _ _ _ _ cx cy _ _ < <(kv_win show main) || fail "the main window did not appear"
+  kv_win bands 1000 || fail "row 1 did not turn red"
   desktop="$(kv_desktop)" || fail "no Wine desktop window"
-  kv_until 30 is_red $(( cx + 1 )) $(( cy + 1 )) || fail "row 1 did not turn red"
   shot main "$out/main.png"   # now with all three rows: the window can show before the last ones are added
   # Row 2 shows its name and its time by turns, a second each. A picture taken between two readings of the
   # name less than a second apart shows the name: a turn to the time and back would have taken two seconds.

@@ -6,6 +6,8 @@
 //   kvwin press WINDOW BUTTON  clicks BUTTON (add, mute, settings, cancel) as its WM_COMMAND does; a dialog is
 //                              then waited for until it has gone
 //   kvwin row N                prints the text of the time display of row N (from 1), in UTF-8
+//   kvwin bands FLAGS          waits until the band behind each row is red where FLAGS has a 1 (row 1 first) and
+//                              has the menu colour elsewhere, the buttons' band too
 //   kvwin close                closes the program (WM_CLOSE) and waits until it has ended
 // A wait gives up after 30 s. Exit code 0 on success, 1 on a time-out or when there is no such window, 2 on
 // bad arguments.
@@ -58,6 +60,7 @@ int Row(const Program& program, int row) {
 }
 
 int wmain(int argc, wchar_t** argv) {
+  SetProcessDPIAware();  // the program's metrics, at the DPI it runs at
   ReportFailure = [](const std::wstring& what) {
     fwprintf(stderr, L"kvwin: %ls\n", what.c_str());
     exit(1);
@@ -73,8 +76,9 @@ int wmain(int argc, wchar_t** argv) {
   const bool show = command == L"show" && argc == 3 && window;
   const bool press = command == L"press" && argc == 4 && window && button;
   const bool row = command == L"row" && argc == 3;
-  if (!show && !press && !row) {
-    fwprintf(stderr, L"usage: kvwin show|gone WINDOW | press WINDOW BUTTON | row N | close\n");
+  const bool bands = command == L"bands" && argc == 3;
+  if (!show && !press && !row && !bands) {
+    fwprintf(stderr, L"usage: kvwin show|gone WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close\n");
     return 2;
   }
   Program program;
@@ -82,6 +86,11 @@ int wmain(int argc, wchar_t** argv) {
   program.Attach();
   if (show) return Show(program, window->caption);
   if (row) return Row(program, _wtoi(argv[2]));
+  if (bands) {
+    std::vector<bool> red;
+    for (const wchar_t* flag = argv[2]; *flag; ++flag) red.push_back(*flag == L'1');
+    return WaitFor([&] { return Bands(program.main, red).empty(); }, program.waitMs) ? 0 : 1;
+  }
   if (window->caption) program.Close(program.Dialog(window->caption), button->id);
   if (!window->caption) program.Command(button->id);
   return 0;

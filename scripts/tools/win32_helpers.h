@@ -5,6 +5,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -115,6 +116,26 @@ inline const struct {
   ReleaseDC(nullptr, dc);
   return decltype(Font){tm.tmAveCharWidth, tm.tmHeight + tm.tmExternalLeading + 10};
 }();
+
+// Where the bands behind the rows (the last one behind the buttons) differ from `red` (true: red, else the
+// menu colour) in the free columns left and right of the controls, within `part`; "" where they match.
+inline std::string Bands(HWND window, const std::vector<bool>& red, RECT part = {0, 0, 9999, 9999}) {
+  RECT c;
+  POINT at{};
+  GetClientRect(window, &c);
+  ClientToScreen(window, &at);
+  auto want = [&](LONG y) {
+    return size_t(y / Font.pitch) < red.size() && red[y / Font.pitch] ? RGB(255, 0, 0) : GetSysColor(COLOR_MENU);
+  };
+  HDC screen = GetDC(nullptr);
+  std::string mismatch;
+  for (LONG x : {Font.cw / 2, c.right - 1 - Font.cw / 2})
+    for (LONG y = std::max(0L, part.top); x >= part.left && x < part.right && y < std::min(c.bottom, part.bottom); ++y)
+      if (mismatch.empty() && GetPixel(screen, at.x + x, at.y + y) != want(y))
+        mismatch = std::to_string(x) + "," + std::to_string(y);
+  ReleaseDC(nullptr, screen);
+  return mismatch;
+}
 
 // Korvalinde.exe: KORVALINDE_EXE, else the one built; a Unix path is on drive Z:.
 inline std::wstring ProgramPath() {

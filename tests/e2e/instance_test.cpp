@@ -100,7 +100,6 @@ void ExpectTeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t 
   const int64_t sinceAt = int64_t(LocalFileTimeNow() - at) / int64_t(kFileTimePerMs);
   EXPECT_GT(left, 590000);
   EXPECT_LE(left, 600000 + sinceAt);
-  EXPECT_EQ(0u, saved[0].time % kFileTimePerMs);
   EXPECT_EQ((Table{{600000, L"tea"}}), Presets({saved[0]}));
   EXPECT_EQ(std::make_pair(0u, 1u), std::make_pair(saved[0].suspended, saved.back().suspended)) << "paused";
   EXPECT_LE(saved.back().time, paused);
@@ -109,12 +108,12 @@ void ExpectTeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t 
 
 // S saves and quits; at the end of the session the window settings are always saved, the timers only with
 // remember-at-shutdown on, which also registers the program in RunOnce. Remembering, the timers are in the
-// registry all along, so a cancelled end and a kill after it keep them too.
+// registry all along, so a cancelled end keeps them too. (Taking them up: NoMomentOfTheTakeOverLosesATimer.)
 TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
   const std::tuple<const char*, DWORD, int, bool> cases[] = {  // remember, WM_ENDSESSION (-1: S), handed over
       {"S", 0, -1, true}, {"end, remembering", 1, TRUE, true}, {"end", 0, TRUE, false}, {"cancelled", 1, FALSE, true}};
   for (auto [how, remember, end, handsOver] : cases) {
-    Program app, next;
+    Program app;
     ClearSettings();
     const uint64_t at = LocalFileTimeNow();
     SetRemembering(remember);
@@ -147,14 +146,6 @@ TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
     const std::wstring runOnce = ReadValue(L"Korvalinde", kRunOnceKey).Sz();  // the program's path, quoted
     const bool registered = runOnce[0] == L'"' && runOnce.find(L"\\Korvalinde.exe\"") + 17 == runOnce.size();
     EXPECT_EQ(remember && end == TRUE, registered) << how;
-    app.Kill();
-    next.Start();
-    ASSERT_EQ(handsOver ? 3 : 0, next.Rows()) << how;
-    EXPECT_EQ(BST_CHECKED, next.Check(ID_MUTE)) << how;
-    if (!handsOver) continue;
-    EXPECT_TRUE(next.WaitText(ID_ROW_TIME, L" 0:09", true)) << how;
-    EXPECT_TRUE(next.WaitText(ID_ROW_TIME + 1, L"PM 5:30:00")) << how;
-    EXPECT_EQ(kPaused, next.Text(ID_ROW_PAUSE + 2)) << how;
   }
 }
 

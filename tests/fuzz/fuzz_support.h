@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
-
 inline void Check(bool fact) { if (!fact) std::abort(); }
 
 inline std::vector<char16_t> TerminatedText(const uint8_t* data, size_t size)
