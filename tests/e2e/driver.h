@@ -1,6 +1,5 @@
-// End-to-end test support: starts the real Korvalinde.exe, drives it from outside as a user and Windows would,
-// and reads what it stores. Every wait is for something the program makes true; the timeouts only bound a
-// failure. The actions check their own outcome, so a test body states only the facts it is about.
+// What the end-to-end tests add to win32_helpers.h: the stored values, real input, screen-reader names, pictures.
+// Every wait is for something the program makes true; the timeouts only bound a failure.
 #pragma once
 #include "win32_helpers.h"  // windows.h first
 
@@ -138,9 +137,8 @@ inline HWND ActiveOf(HWND window) {  // the active window of the thread of `wind
   return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndActive : nullptr;
 }
 
-// Brings the window in front, as a user would; more than the system's word: the window's thread has activated
-// it and handled all that was sent to it before. A focus change from the X server still on its way (after a
-// dialog of the program closed) can take the foreground back once; then the window is asked again.
+// Brings the window in front as a user would: its thread has activated it and handled all sent before. A focus
+// change from the X server still on its way (after a dialog closed) can take it back once: then it is asked again.
 inline void Foreground(HWND window) {
   const bool front = WaitFor([&] {
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
@@ -175,8 +173,7 @@ inline HWND Decoy() {  // a window of the driver's, for whatever else the user w
   return CreateWindowExW(0, L"Static", L"decoy", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 560, 440, 220, 140, 0, 0, 0, 0);
 }
 
-// The save-and-quit button: the records it wrote (then cleared).
-inline std::vector<Record> SaveAndQuit(Program& app) {
+inline std::vector<Record> SaveAndQuit(Program& app) {  // the save-and-quit button: the records it wrote, cleared
   app.Command(ID_SUSPEND_ALL);
   const bool ended = app.WaitExit();
   EXPECT_TRUE(ended) << "save-and-quit ends the program with 0";

@@ -33,9 +33,8 @@ TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
   EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {420000, L"d"}}), Presets(SaveAndQuit(app)));
 }
 
-// Restored timers first, then the arguments. Requests by text from other processes, careless or hostile, are
-// each answered 0 and add a timer or none. A second start into nine timers adds its first valid request only;
-// a full table refuses every way of adding. Deleting asks first.
+// Restored timers first, then the arguments; requests by text, careless or hostile, add a timer or none. A second
+// start into nine timers adds its first valid request only; a full table refuses every way of adding.
 TEST_F(Instance, RequestsUpToAFullTableOfTen) {
   Program app;
   Table expected = {{90000, L"old"}, {240000, L"arg"}, {360000, L""}};
@@ -106,9 +105,8 @@ void ExpectTeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t 
   EXPECT_GT(saved.back().time, paused - 10000);
 }
 
-// S saves and quits; at the end of the session the window settings are always saved, the timers only with
-// remember-at-shutdown on, which also registers the program in RunOnce. Remembering, the timers are in the
-// registry all along, so a cancelled end keeps them too. (Taking them up: NoMomentOfTheTakeOverLosesATimer.)
+// S saves and quits; the end of the session saves the settings, and the timers only when remembering, which also
+// registers the program in RunOnce. Remembering, a cancelled end keeps them too (the journal).
 TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
   const std::tuple<const char*, DWORD, int, bool> cases[] = {  // remember, WM_ENDSESSION (-1: S), handed over
       {"S", 0, -1, true}, {"end, remembering", 1, TRUE, true}, {"end", 0, TRUE, false}, {"cancelled", 1, FALSE, true}};
@@ -149,9 +147,11 @@ TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
   }
 }
 
-// Remembering, a program killed at any moment of the take-over (at once, once its window exists, once it has
-// settled) loses no timer. Switched off in the settings, the journal goes; on, it comes back; a close discards it.
-TEST_F(HandOver, NoMomentOfTheTakeOverLosesATimer) {
+// Remembering, no timer is lost by a kill at any moment of the take-over, by WM_ENDSESSION from another program
+// (the program counts on), or by a kill while a notice is open (it is reported again). Switched off in the
+// settings, the journal goes; on, it comes back; a close discards it.
+TEST_F(HandOver, NoKillOrStrayEndLosesATimer) {
+  const std::wstring egg = L"時間です\negg";
   SetRemembering(1);
   Program app;
   app.Start({L"10(tea)", L"0:2:0"});
@@ -165,6 +165,18 @@ TEST_F(HandOver, NoMomentOfTheTakeOverLosesATimer) {
   }
   app.Start();
   EXPECT_EQ(2, app.Rows());
+  app.Request(L"0:0:3(egg)");
+  const LRESULT query = Send(app.main, WM_QUERYENDSESSION);
+  const LRESULT answer = Send(app.main, WM_ENDSESSION, TRUE);
+  EXPECT_EQ(TRUE, query);
+  EXPECT_EQ(0, answer);
+  EXPECT_EQ(egg, Text(app.Dialog(kNotice), kBoxText));
+  app.Kill();
+  app.Start();
+  HWND notice = app.Dialog(kNotice);
+  EXPECT_EQ(egg, Text(notice, kBoxText));
+  app.Close(notice, IDOK);
+  EXPECT_EQ(2, app.Rows());
   for (bool on : {false, true}) {
     HWND dlg = app.Open(ID_SETTINGS, kSettings);
     Send(GetDlgItem(dlg, IDC_REMEMBER), BM_SETCHECK, on);
@@ -173,23 +185,6 @@ TEST_F(HandOver, NoMomentOfTheTakeOverLosesATimer) {
   }
   app.Quit();
   EXPECT_TRUE(ReadRecords().empty()) << "a close discards them";
-}
-
-// WM_ENDSESSION from another program leaves the program counting: a timer still runs out. Killed while its
-// notice is open, the timer that ran out is reported again at the next start.
-TEST_F(HandOver, AStrayEndOfTheSessionStopsNothing) {
-  const std::wstring expected = L"時間です\negg";
-  SetRemembering(1);
-  Program app, next;
-  app.Start({L"0:0:3(egg)"});
-  const LRESULT query = Send(app.main, WM_QUERYENDSESSION);
-  const LRESULT answer = Send(app.main, WM_ENDSESSION, TRUE);
-  EXPECT_EQ(TRUE, query);
-  EXPECT_EQ(0, answer);
-  EXPECT_EQ(expected, Text(app.Dialog(kNotice), kBoxText));
-  app.Kill();
-  next.Start();
-  EXPECT_EQ(expected, Text(next.Dialog(kNotice), kBoxText));
 }
 
 // The real end of the Wine session (wineboot --end-session --shutdown), remembering. It ends every program of

@@ -105,9 +105,8 @@ TEST_F(Settings, ATakenHotKeyIsReported) {
   EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'K'));
 }
 
-// The icon beside the version text is loaded at the size of its square of 20 dialog units, which grows with the
-// DPI (32, 37, 40 and 50 pixels here); within a quarter above its 32-pixel image it stays as drawn. A program
-// takes the DPI when it starts.
+// The icon fills its square of 20 dialog units (32, 37, 40, 50 pixels at these DPIs, read at the program's start),
+// but within a quarter above its 32-pixel image it stays as drawn.
 TEST_F(Settings, TheIconFillsItsSquareAtEachDpi) {
   const wchar_t desktop[] = L"Control Panel\\Desktop";
   const RegValue before = ReadValue(L"LogPixels", desktop);

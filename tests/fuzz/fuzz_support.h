@@ -1,5 +1,5 @@
-// What the fuzz targets share: a broken fact aborts (the fuzzer keeps the input); input bytes as a
-// terminated little-endian UTF-16 text in a buffer of exactly its size; a terminator within room.
+// What the fuzz targets share: a broken fact aborts (the fuzzer keeps the input); input bytes as a terminated
+// little-endian UTF-16 text in a buffer of exactly its size; a terminator within room.
 #pragma once
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,5 @@
-// Fuzz target: requests from other processes split into time text and name. Both parts are
-// terminated within their arrays, cut from the request, and the name never ends inside a
-// surrogate pair.
+// Fuzz target: requests from other processes split into time text and name. Both parts are terminated within their
+// arrays, cut from the request, and the name never ends inside a surrogate pair.
 #include <algorithm>
 #include "fuzz_support.h"
 #include "request_split.h"

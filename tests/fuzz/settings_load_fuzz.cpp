@@ -1,7 +1,6 @@
-// Fuzz target: the settings key holding anything an older run, another program or a hand edit
-// may leave there. What loads must be sane, and the timers saved and loaded again come back the same.
-// Input: 8 bytes of local clock (FILETIME), then values, each a byte choosing its name, a type
-// byte, a size byte and that many bytes of data.
+// Fuzz target: the settings key holding anything an older run, another program or a hand edit may leave there. What
+// loads must be sane, and the timers saved and loaded again come back the same. Input: 8 bytes of local clock
+// (FILETIME), then values, each a byte choosing its name, a type byte, a size byte and that many bytes of data.
 #include <cstring>
 #include <string>
 #include "byte_order.h"
@@ -38,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < App.Timers.Count; ++i)
         Check(Terminated(App.Timers.Records[i].Name, MAX_NAME_LENGTH + 1));
 
-    // As the program goes on: the window writes the journal anew (when remembering), and a later
-    // save-and-quit writes the table.
+    // As the program goes on: the window writes the journal anew (when remembering), and a later save-and-quit writes
+    // the table.
     JournalTimers();
     TimerTable loaded = App.Timers;
     SaveTimers();

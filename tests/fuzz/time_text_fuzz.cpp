@@ -1,5 +1,5 @@
-// Fuzz target: any text through the time-text reader. Both forms of the value read must fit the
-// buffer, and the edit form must read back as that value rounded up to whole seconds.
+// Fuzz target: any text through the time-text reader. Both forms of the value read must fit the buffer, and the edit
+// form must read back as that value rounded up to whole seconds.
 #include "app_state.h"
 #include "fuzz_support.h"
 #include "time_text.h"

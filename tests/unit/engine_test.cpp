@@ -53,8 +53,8 @@ TEST_F(EngineTest, TableOperations) {
     EXPECT_EQ((Timers{{u"tea", 300300, 0, 0}, {u"", 1800300, 0, 1}, {u"0123456789", 86340300, 0, 1}}), TimersOf(App.Timers));
     const TimerRecord* r = App.Timers.Records;
 
-    // A clock timer cannot pause. Paused, a timer keeps its true time left, without the 300 ms the tick would
-    // have taken off.
+    // A clock timer cannot pause. Paused, a timer keeps its true time left, without the 300 ms the tick would have
+    // taken off.
     const int paused[] = {ToggleSuspend(1), ToggleSuspend(0)};
     EXPECT_EQ((std::vector<int>{0, 1}), std::vector<int>(paused, paused + 2));
     EXPECT_EQ(300000u, r[0].Remaining);

@@ -1,5 +1,5 @@
-// Fakes at the seams of the native unit tests: the platform, the registry (values in memory) and
-// the window operations of the tick (row texts, foreground, notices whose loop can run ticks).
+// Fakes at the seams of the native unit tests: the platform, the registry (values in memory) and the window
+// operations of the tick (row texts, foreground, notices whose loop can run ticks).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -29,7 +29,6 @@ struct FakeState {
     // registry: key path -> value name -> value; OpenKeys counts keys not yet closed, Writes values set
     std::map<std::u16string, FakeKey> Keys;
     int OpenKeys = 0, Writes = 0, Flushes = 0;
-    // window
     std::map<int, std::u16string> RowTexts;   // row -> text shown
     int RowWrites = 0;
     int Foreground = 0;                       // a ForegroundOwner value

@@ -1,5 +1,5 @@
-// The registry store: the settings and history values byte for byte, values of the wrong
-// size, the 48-byte timer record, and the one-time restart.
+// The registry store: the settings and history values byte for byte, values of the wrong size, the 48-byte timer
+// record, and the one-time restart.
 #include <gtest/gtest.h>
 #include "fakes.h"
 #include "registry.h"
@@ -49,8 +49,8 @@ TEST_F(StoreTest, SettingsRoundTripByteForByte) {
     EXPECT_EQ((Texts{u"tea", u"0123456789"}), HistoryNames());
 }
 
-// A longer value than expected is ignored; a shorter one sets only the low bytes. History
-// values close up around gaps, and a full 22-byte one without terminator keeps 10 units.
+// A longer value than expected is ignored; a shorter one sets only the low bytes. History values close up around
+// gaps, and a full 22-byte one without terminator keeps 10 units.
 TEST_F(StoreTest, OddValuesAreReadSafely) {
     App.Mute = 0x01020304;
     Put(u"Mute", {9});
@@ -68,9 +68,9 @@ TEST_F(StoreTest, OddValuesAreReadSafely) {
               HistoryNames());
 }
 
-// A running timer is stored by its expiry, saturating at the latest the field holds instead of wrapping;
-// a paused or expired one by its time left. Taken up a minute later, without remembering, each value
-// read is deleted; none is more than a later save can write as an expiry.
+// A running timer is stored by its expiry, saturating at the latest the field holds instead of wrapping; a paused or
+// expired one by its time left. Taken up a minute later, without remembering, each value read is deleted; none is
+// more than a later save can write as an expiry.
 TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
     const uint64_t longest = UINT64_C(1831274407370955);   // (2^64 - 1 - FILETIME_NOW) / 10000
     SetTimers({{u"tea", 300000, 0, 0}, {u"egg", 45000, 1, 0}, {u"done", 0, 0, 0},   // done: expired while a notice was open
@@ -100,9 +100,9 @@ TEST_F(StoreTest, TimersAreHandedOverAndTakenUpOnce) {
     EXPECT_EQ((FakeKey{{u"Suspend9", {REGISTRY_TYPE_BINARY, Bytes(49, 0)}}}), values);
 }
 
-// Remembering, the values taken up at the start stay until the window writes the journal anew,
-// so a kill in between loses nothing; a deliberate close discards them. A running timer is
-// stored by its true time left, without the time since the last tick that its Remaining holds.
+// Remembering, the values taken up at the start stay until the window writes the journal anew, so a kill in between
+// loses nothing; a deliberate close discards them. A running timer is stored by its true time left, without the time
+// since the last tick that its Remaining holds.
 TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     Put(u"SuspendEnd", LE(1, 4), REGISTRY_TYPE_DWORD);
     Put(u"Suspend0", Record(60000, 1, 0, 45000, u"egg"));
@@ -116,8 +116,8 @@ TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     EXPECT_EQ(Texts{}, NamesOf(Journal()));
 }
 
-// The end of the session saves the settings, and remembering the timers with a restart at the next
-// logon: the program's path quoted, cut to 259 units, or nothing without a path. The key is flushed once.
+// The end of the session saves the settings, and remembering the timers with a restart at the next logon: the
+// program's path quoted, cut to 259 units, or nothing without a path. The key is flushed once.
 TEST_F(StoreTest, TheEndOfTheSessionIsWrittenThrough) {
     AddTimer(u"5", u"tea");
     const std::u16string path(300, u'x');
