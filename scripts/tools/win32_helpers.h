@@ -66,25 +66,8 @@ inline HWND WaitShown(DWORD pid, const wchar_t* cls, const wchar_t* caption, DWO
   return found[0];
 }
 
-// Starts exe with the arguments, each quoted.
-inline bool StartProcess(const std::wstring& exe, const std::vector<std::wstring>& args, PROCESS_INFORMATION* pi) {
-  std::wstring line = L"\"" + exe + L"\"";
-  for (const std::wstring& arg : args) line += L" \"" + arg + L"\"";
-  STARTUPINFOW si = {sizeof si};
-  return CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, pi);
-}
-
-// WM_CLOSE to the window, then the wait for the process to end; false, and ended by force, when it does not
-// within 10 s.
-inline bool CloseAndWait(HWND window, HANDLE process) {
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process, 10000) == WAIT_OBJECT_0) return true;
-  TerminateProcess(process, 99);
-  WaitForSingleObject(process, 5000);
-  return false;
-}
-
-// CloseAndWait for every visible window of the class; false when a process had to be ended by force.
+// Closes every visible window of the class (WM_CLOSE) and waits for its process to end; one that does not
+// within 10 s is ended by force, and the answer is false.
 inline bool CloseAll(const wchar_t* cls) {
   bool closed = true;
   for (HWND w : Shown(0, cls)) {
@@ -92,7 +75,12 @@ inline bool CloseAll(const wchar_t* cls) {
     GetWindowThreadProcessId(w, &pid);
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
     if (!process) continue;
-    if (!CloseAndWait(w, process)) closed = false;
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) {
+      TerminateProcess(process, 99);
+      WaitForSingleObject(process, 5000);
+      closed = false;
+    }
     CloseHandle(process);
   }
   return closed;
@@ -159,7 +147,10 @@ struct Program {
   DWORD waitMs = 10000, pollMs = 20;  // how long Find waits for a window, and how often it looks
   ~Program() { Kill(); }
   void Start(const std::vector<std::wstring>& args = {}, bool wait = true) {  // wait: until its window shows
-    const bool started = StartProcess(exe, args, &pi);
+    std::wstring line = L"\"" + exe + L"\"";  // each argument quoted
+    for (const std::wstring& arg : args) line += L" \"" + arg + L"\"";
+    STARTUPINFOW si = {sizeof si};
+    const bool started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
     if (!started) ReportFailure(L"the program does not start: " + exe);
     if (started && wait) WaitWindow();
   }
