@@ -144,8 +144,8 @@ fi
 K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"   # as the probe starts it
 R_WIN="$(winepath -w "$ROOT/build/mingw/bench/reference_window.exe" 2>/dev/null)"
 
-# The idle window keeps Wine's desktop process alive for the whole run; its figures are the floor.
-launch idle "$M_CLASS" "$R_WIN" idle
+# The minimal window, open from here on, keeps Wine's desktop process alive between the starts.
+launch minimal "$M_CLASS" "$R_WIN" minimal
 
 echo "bench: start-up, $STARTS starts of each"
 probe startup "$STARTS" "$R_WIN" "$M_CLASS" > "$OUT/startup.out"
@@ -153,7 +153,6 @@ read -r K_START M_START < <(awk '$1 == "startup" { m[$2] = $8 } END { print m["f
   "$OUT/startup.out")
 
 launch korvalinde korvalinde
-launch minimal "$M_CLASS" "$R_WIN" minimal
 PIDS[wineserver]="$(linux_pid '*/wineserver* -p*')" || unset 'PIDS[wineserver]'
 PIDS[xvfb]="$KV_XVFB_PID"
 
@@ -199,7 +198,6 @@ measure_phase still "$IDLE_SECONDS"
   row "start-up to visible window, ms, median of $STARTS" "$K_START" "$M_START"
   phase_row "working set, MB (VmRSS / VmHWM)" memory "2 1"
   echo
-  echo "Idle window without a timer (the floor): wakeups/s $(field idle none 3) (no timers phase), $(field idle ten 3) (ten timers phase); CPU $(field idle ten 2) ms of run time over ${CPU_SECONDS} s."
   if [ -n "${PIDS[wineserver]:-}" ]; then
     echo "Shared by all the programs over the ${CPU_SECONDS} s with ten timers: wineserver $(field wineserver ten 2) ms, Xvfb $(field xvfb ten 2) ms of run time."
   fi
