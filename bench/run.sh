@@ -46,12 +46,13 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The probe's output goes to a file, never to a pipe: a program it starts would keep a pipe open.
+# The probe's output (lines ending in CR LF) goes to a file, never to a pipe: a program it starts
+# would keep a pipe open.
 probe() {
   local log="$OUT/probe.log" out="$OUT/probe.out" rc=0
   echo "# probe $*" >> "$log"
   wine "$ROOT/build/mingw/bench/bench_probe.exe" "$@" > "$out" 2>&1 </dev/null || rc=$?
-  tee -a "$log" < "$out"
+  tr -d '\r' < "$out" | tee -a "$log"
   return "$rc"
 }
 
