@@ -1,17 +1,15 @@
 // Benchmarks of the engine's hot paths: the counting of one tick over a full table of ten
-// running timers, and the parsing and formatting of time texts. The platform below does the
-// least a real one would (a clock that moves), and counts heap allocations so that a tick
-// that allocates shows up in the report.
+// running timers, and the parsing and formatting of time texts, on the unit tests' fakes (a
+// clock that moves). Heap allocations are counted so that a tick that allocates shows up.
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <new>
 #include "app_state.h"
-#include "platform.h"
+#include "fakes.h"
 #include "tick.h"
 #include "time_text.h"
 #include "timer_table.h"
 
-static uint64_t Clock = 0;
 static size_t Allocations = 0;
 
 void* operator new(std::size_t size)
@@ -24,22 +22,10 @@ void* operator new(std::size_t size)
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
-uint64_t PlatformTickCount() { return Clock; }
-void PlatformLocalTime(LocalClockTime* out) { *out = {12, 0, 0, 0}; }
-uint64_t PlatformLocalFileTime() { return 0; }
-void PlatformUpperCase(char16_t* text)
-{
-    for (; *text; ++text)
-        if (*text >= u'a' && *text <= u'z')
-            *text = static_cast<char16_t>(*text - 32);
-}
-const char16_t* PlatformNextChar(const char16_t* p) { return *p ? p + 1 : p; }
-const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* p) { return p > start ? p - 1 : p; }
-int PlatformModuleFileName(char16_t*, int) { return 0; }
-
 static void FillTable()
 {
     App = AppState{};
+    Fake.LocalTime = {12, 0, 0, 0};
     // Long enough that none runs out while the benchmark advances the clock.
     const char16_t* texts[MAX_TIMERS] = {u"500:0", u"100:30", u"200:0:45", u"P5:30", u"999:59:59",
                                          u"300:0", u"400:00", u"600:10:0", u"A9:15", u"700:0"};
@@ -52,7 +38,7 @@ static void BM_TickFullTable(benchmark::State& state)
     FillTable();
     size_t before = Allocations;
     for (auto _ : state) {
-        Clock += 1;   // a millisecond a tick: every timer keeps running
+        Fake.TickCount += 1;   // a millisecond a tick: every timer keeps running
         TickOutcome outcome;
         CountDownTimers(1, &outcome);
         benchmark::DoNotOptimize(outcome);

@@ -9,14 +9,12 @@
 //                            its due time to its visible notice
 //   ten named|paused         hands Korvalinde ten 100-minute requests, named "name01" to "name10", or unnamed and
 //                            then paused by their rows' pause buttons
-//   memory CLASS             the peak working set of the window's process
 // Windows are looked for every millisecond (an out-of-context WinEvent hook was seen to receive no events under
 // Wine); times come from QueryPerformanceCounter. A request counts as handed over when the probe starts to send it,
 // once the program is idle (it answers a WM_NULL) so that it takes the request at once. Exit code 0 on success, 1 on
 // failure (an "error" line says which), 2 on bad arguments.
 #include "win32_helpers.h"  // windows.h first
 
-#include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -119,18 +117,6 @@ int Ten(bool pause) {
   return 0;
 }
 
-int Memory(const wchar_t* cls) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(WaitShown(0, cls, nullptr, 0), &pid);
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-  PROCESS_MEMORY_COUNTERS counters = {sizeof counters};
-  const BOOL read = process && GetProcessMemoryInfo(process, &counters, sizeof counters);
-  if (process) CloseHandle(process);
-  if (!read) ReportFailure(L"no memory figures of the program's process");
-  printf("memory peak-working-set-kb %zu\n", counters.PeakWorkingSetSize / 1024);
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -157,7 +143,6 @@ int wmain(int argc, wchar_t** argv) {
     return Latency(_wtoi(argv[2]), _wtoi(argv[3]));
   if (command == L"ten" && argc == 3 && !wcscmp(argv[2], L"named")) return Ten(false);
   if (command == L"ten" && argc == 3 && !wcscmp(argv[2], L"paused")) return Ten(true);
-  if (command == L"memory" && argc == 3) return Memory(cls);
   fprintf(stderr, "bench_probe: no such command; the head of bench/probe.cpp lists them\n");
   return 2;
 }

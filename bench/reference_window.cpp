@@ -1,7 +1,6 @@
 // The reference windows of the program benchmark (bench/run.sh), built as Korvalinde is (same compiler, options,
 // static linking): what Korvalinde costs beyond one of them is what its own way of working costs. By argument:
 //   minimal     (also with no argument) one plain window whose only work is a 250 ms SetTimer (Korvalinde's tick); WM_TIMER does nothing
-//   idle        the same window without the timer: the floor of an idle window under Wine
 //   same-work   the visible work of ten named countdowns, done plainly: ten centred static controls with a client
 //               edge on Korvalinde's row grid, each counting down 100 minutes from the start; on the 250 ms timer
 //               each row shows its name ("name01") for four ticks and its time left (" 1:39:59") for the next
@@ -95,8 +94,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     const wchar_t* mode = __argc == 2 ? __wargv[1] : L"minimal";
     g_sameWork = wcscmp(mode, L"same-work") == 0;
-    const bool idle = wcscmp(mode, L"idle") == 0;
-    if (!g_sameWork && !idle && wcscmp(mode, L"minimal") != 0)
+    if (!g_sameWork && wcscmp(mode, L"minimal") != 0)
         return 2;
     const wchar_t* className = g_sameWork ? L"KorvalindeBenchSameWorkClass" : L"KorvalindeBenchMinimalClass";
     const DWORD style = (g_sameWork ? WS_CLIPCHILDREN : WS_OVERLAPPED) | WS_CAPTION | WS_SYSMENU;
@@ -110,14 +108,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     windowClass.lpszClassName = className;
     if (!RegisterClassW(&windowClass))
         return 1;
-    const wchar_t* caption = g_sameWork ? L"Same-work window" : idle ? L"Minimal window (no timer)" : L"Minimal window";
+    const wchar_t* caption = g_sameWork ? L"Same-work window" : L"Minimal window";
     HWND window = CreateWindowExW(0, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, 240, 160, nullptr,
                                   nullptr, instance, nullptr);
     if (!window)
         return 1;
     if (g_sameWork && !CreateRows(window, instance, style))
         return 1;
-    if (!idle && !SetTimer(window, kTimerId, kTimerPeriodMs, nullptr))
+    if (!SetTimer(window, kTimerId, kTimerPeriodMs, nullptr))
         return 1;
     ShowWindow(window, SW_SHOWDEFAULT);
     UpdateWindow(window);

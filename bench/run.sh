@@ -46,12 +46,13 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The probe's output goes to a file, never to a pipe: a program it starts would keep a pipe open.
+# The probe's output (lines ending in CR LF) goes to a file, never to a pipe: a program it starts
+# would keep a pipe open.
 probe() {
   local log="$OUT/probe.log" out="$OUT/probe.out" rc=0
   echo "# probe $*" >> "$log"
   wine "$ROOT/build/mingw/bench/bench_probe.exe" "$@" > "$out" 2>&1 </dev/null || rc=$?
-  tee -a "$log" < "$out"
+  tr -d '\r' < "$out" | tee -a "$log"
   return "$rc"
 }
 
@@ -87,22 +88,19 @@ launch() {
   echo "$1 is Linux process ${PIDS[$1]}" >> "$OUT/phases.log"
 }
 
-# "cpu_ticks voluntary_switches involuntary_switches run_ns read_write_syscalls" of a Linux
-# process, all its threads.
+# "run_ns voluntary_switches read_write_syscalls" of a Linux process, all its threads.
 counters() {
-  { sed 's/^.*) //' "/proc/$1/stat"; cat /proc/"$1"/task/*/status /proc/"$1"/task/*/schedstat "/proc/$1/io"; } 2>/dev/null |
-    awk 'NR == 1 { cpu = $12 + $13 }
+  cat /proc/"$1"/task/*/schedstat /proc/"$1"/task/*/status "/proc/$1/io" 2>/dev/null |
+    awk 'NF == 3 && $1 ~ /^[0-9]+$/ { ns += $1 }
       $1 == "voluntary_ctxt_switches:" { v += $2 }
-      $1 == "nonvoluntary_ctxt_switches:" { n += $2 }
-      NF == 3 && $1 ~ /^[0-9]+$/ { ns += $1 }
       $1 == "syscr:" || $1 == "syscw:" { rw += $2 }
-      END { printf "%.0f %.0f %.0f %.0f %.0f\n", cpu, v, n, ns, rw }'
+      END { printf "%.0f %.0f %.0f\n", ns, v, rw }'
 }
 
 loadavg() { cut -d' ' -f1-3 /proc/loadavg; }
 
 # Counts over one phase for every process in PIDS; into PHASE[name,phase]: elapsed seconds, CPU ms
-# (utime + stime), CPU ms (run time), wakeups/s, involuntary switches/s, read + write syscalls/s.
+# (run time), wakeups/s, read + write syscalls/s.
 measure_phase() {
   local phase="$1" seconds="$2" name t0 t1 a b
   declare -A before
@@ -113,10 +111,9 @@ measure_phase() {
   for name in "${!PIDS[@]}"; do
     a="${before[$name]}"
     b="$(counters "${PIDS[$name]}")"
-    PHASE[$name,$phase]="$(awk -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" -v hz="$(getconf CLK_TCK)" 'BEGIN {
+    PHASE[$name,$phase]="$(awk -v t0="$t0" -v t1="$t1" -v a="$a" -v b="$b" 'BEGIN {
       split(a, x, " "); split(b, y, " "); s = t1 - t0
-      printf "%.2f %.0f %.1f %.1f %.1f %.1f", s, (y[1] - x[1]) * 1000 / hz, (y[4] - x[4]) / 1e6,
-        (y[2] - x[2]) / s, (y[3] - x[3]) / s, (y[5] - x[5]) / s }')"
+      printf "%.2f %.1f %.1f %.1f", s, (y[1] - x[1]) / 1e6, (y[2] - x[2]) / s, (y[3] - x[3]) / s }')"
     echo "$phase $name ${PHASE[$name,$phase]}" >> "$OUT/phases.log"
   done
   LOAD[$phase]="$(loadavg)"
@@ -132,11 +129,8 @@ row() {
 }
 # phase_row LABEL PHASE "N...": the row of the Nth figures of a phase.
 phase_row() { row "$1" "$(field korvalinde "$2" "$3")" "$(field minimal "$2" "$3")" "$(field samework "$2" "$3")"; }
-# memory NAME CLASS: while it runs, its "VmRSS VmHWM peak-working-set" in MB into PHASE[NAME,memory].
-memory() {
-  PHASE[$1,memory]="$( { cat "/proc/${PIDS[$1]}/status"; probe memory "$2"; } | awk '$1 == "VmRSS:" { r = $2 }
-    $1 == "VmHWM:" { h = $2 } $1 == "memory" { p = $3 } END { printf "%.1f %.1f %.1f", r / 1024, h / 1024, p / 1024 }')"
-}
+# memory NAME: while it runs, its "VmHWM VmRSS" in MB into PHASE[NAME,memory].
+memory() { PHASE[$1,memory]="$(awk '$1 == "VmHWM:" || $1 == "VmRSS:" { printf "%.1f ", $2 / 1024 }' "/proc/${PIDS[$1]}/status")"; }
 
 LOAD_BEFORE="$(loadavg)"
 echo "bench: load average before: $LOAD_BEFORE"
@@ -151,8 +145,8 @@ fi
 K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"   # as the probe starts it
 R_WIN="$(winepath -w "$ROOT/build/mingw/bench/reference_window.exe" 2>/dev/null)"
 
-# The idle window keeps Wine's desktop process alive for the whole run; its figures are the floor.
-launch idle "$M_CLASS" "$R_WIN" idle
+# The minimal window, open from here on, keeps Wine's desktop process alive between the starts.
+launch minimal "$M_CLASS" "$R_WIN" minimal
 
 echo "bench: start-up, $STARTS starts of each"
 probe startup "$STARTS" "$R_WIN" "$M_CLASS" > "$OUT/startup.out"
@@ -160,7 +154,6 @@ read -r K_START M_START < <(awk '$1 == "startup" { m[$2] = $8 } END { print m["f
   "$OUT/startup.out")
 
 launch korvalinde korvalinde
-launch minimal "$M_CLASS" "$R_WIN" minimal
 PIDS[wineserver]="$(linux_pid '*/wineserver* -p*')" || unset 'PIDS[wineserver]'
 PIDS[xvfb]="$KV_XVFB_PID"
 
@@ -178,9 +171,7 @@ launch samework "$S_CLASS" "$R_WIN" same-work
 probe ten named >/dev/null
 echo "bench: CPU and wakeups with ten timers, ${CPU_SECONDS} s"
 measure_phase ten "$CPU_SECONDS"
-memory korvalinde korvalinde
-memory minimal "$M_CLASS"
-memory samework "$S_CLASS"
+for name in korvalinde minimal samework; do memory "$name"; done
 probe close "$S_CLASS" >/dev/null
 unset 'PIDS[samework]'
 
@@ -198,23 +189,18 @@ measure_phase still "$IDLE_SECONDS"
   echo "| measure | Korvalinde | minimal window | same-work window | Korvalinde / minimal | Korvalinde / same-work |"
   echo "|---|---:|---:|---:|---:|---:|"
   row "expiry latency, ms, min / median / max of $EXPIRIES" "$L_MIN / $L_MEDIAN / $L_MAX"
-  phase_row "CPU over ${CPU_SECONDS} s, ten timers, ms (utime + stime)" ten 2
-  phase_row "the same, ms of run time (schedstat)" ten 3
-  phase_row "wakeups/s, ten timers" ten 4
-  phase_row "involuntary context switches/s, ten timers" ten 5
-  phase_row "wakeups/s, no timers" none 4
-  phase_row "wakeups/s, ten paused unnamed timers (ticks, no row changes)" still 4
-  phase_row "CPU over ${IDLE_SECONDS} s, ten paused unnamed timers, ms" still 2
-  phase_row "read + write syscalls/s, ten timers" ten 6
-  phase_row "read + write syscalls/s, no timers" none 6
-  phase_row "read + write syscalls/s, ten paused unnamed timers" still 6
+  phase_row "CPU over ${CPU_SECONDS} s, ten timers, ms of run time (schedstat)" ten 2
+  phase_row "wakeups/s, ten timers" ten 3
+  phase_row "wakeups/s, no timers" none 3
+  phase_row "wakeups/s, ten paused unnamed timers (ticks, no row changes)" still 3
+  phase_row "read + write syscalls/s, ten timers" ten 4
+  phase_row "read + write syscalls/s, no timers" none 4
+  phase_row "read + write syscalls/s, ten paused unnamed timers" still 4
   row "start-up to visible window, ms, median of $STARTS" "$K_START" "$M_START"
-  phase_row "working set, MB (VmRSS / VmHWM)" memory "1 2"
-  phase_row "peak working set (GetProcessMemoryInfo), MB" memory 3
+  phase_row "working set, MB (VmRSS / VmHWM)" memory "2 1"
   echo
-  echo "Idle window without a timer (the floor): wakeups/s $(field idle none 4) (no timers phase), $(field idle ten 4) (ten timers phase); CPU $(field idle ten 2) ms over ${CPU_SECONDS} s."
   if [ -n "${PIDS[wineserver]:-}" ]; then
-    echo "Shared by all the programs over the ${CPU_SECONDS} s with ten timers: wineserver CPU $(field wineserver ten 2) ms, Xvfb CPU $(field xvfb ten 2) ms."
+    echo "Shared by all the programs over the ${CPU_SECONDS} s with ten timers: wineserver $(field wineserver ten 2) ms, Xvfb $(field xvfb ten 2) ms of run time."
   fi
   echo "Hand-over of a request (LB_ADDFILE sent until answered), ms: median $SEND_MEDIAN, max $SEND_MAX."
   echo "Load average (1, 5, 15 min): before $LOAD_BEFORE; after the no-timer phase ${LOAD[none]}; after the ten-timer phase ${LOAD[ten]}."
