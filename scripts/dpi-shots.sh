@@ -50,8 +50,7 @@ shot() {
 row_text_is() { [ "$(kv_win row "$1")" = "$2" ]; }
 shot_dialog() {   # WINDOW OUT.png: shoots the open dialog, then cancels it
   shot "$1" "$2"
-  kv_win press "$1" cancel
-  kv_win gone "$1"
+  kv_win press "$1" cancel   # returns once the dialog has gone
 }
 
 for dpi in "${dpis[@]}"; do

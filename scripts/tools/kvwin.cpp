@@ -2,7 +2,6 @@
 // WINDOW is main, add, settings or notice: the main window, the timer dialog, the settings dialog, the notice.
 //   kvwin show WINDOW          waits until it shows (a dialog also until it is the active window), repaints it
 //                              and prints "x y width height" of the window, then of its client area, on screen
-//   kvwin gone WINDOW          waits until it has gone
 //   kvwin press WINDOW BUTTON  clicks BUTTON (add, mute, settings, cancel) as its WM_COMMAND does; a dialog is
 //                              then waited for until it has gone
 //   kvwin row N                prints the text of the time display of row N (from 1), in UTF-8
@@ -68,17 +67,13 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   const Name* window = argc > 2 ? Lookup(kWindows, argv[2]) : nullptr;
   const Name* button = argc > 3 ? Lookup(kButtons, argv[3]) : nullptr;
-  if (command == L"gone" && argc == 3 && window) {
-    const wchar_t* cls = window->caption ? kDialogClass : kMainClass;
-    return WaitFor([&] { return !FindWindowW(cls, window->caption); }, 30000) ? 0 : 1;
-  }
   if (command == L"close" && argc == 2) return CloseAll(kMainClass) ? 0 : 1;
   const bool show = command == L"show" && argc == 3 && window;
   const bool press = command == L"press" && argc == 4 && window && button;
   const bool row = command == L"row" && argc == 3;
   const bool bands = command == L"bands" && argc == 3;
   if (!show && !press && !row && !bands) {
-    fwprintf(stderr, L"usage: kvwin show|gone WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close\n");
+    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close\n");
     return 2;
   }
   Program program;
