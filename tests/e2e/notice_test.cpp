@@ -40,7 +40,6 @@ TEST_F(Notice, TimersRunningOutTogetherOrMeanwhileShareOneNotice) {
   ASSERT_EQ(1u, shown.size());
   EXPECT_EQ(L"時間です\n一\n二\n 0:00:05", Text(shown[0], kBoxText)) << "replaced by one listing all";
   EXPECT_EQ(1u, most);
-  EXPECT_FALSE(IsWindowVisible(first));
   EXPECT_TRUE(Red(app, {true, true, true})) << Bands(app.main, {true, true, true});
   EXPECT_EQ(L" 0:00:05", app.Text(ID_ROW_TIME + 2));
   Shot(app.main, shown[0], "notice_combined");
