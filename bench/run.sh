@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
 # The program benchmark: Korvalinde.exe beside the minimal and the same-work window of
 # bench/reference_window.cpp, in a Wine session of its own. README.md ("Benchmarks") says what each
-# figure is and how to read it.
-#
-#   bash bench/run.sh
-#
-# prints one table (Korvalinde, minimal window, same-work window, Korvalinde's ratio to each; "—"
+# figure is and how to read it. `bash bench/run.sh` prints one table (Korvalinde, minimal window, same-work window, Korvalinde's ratio to each; "—"
 # where not measured) and saves it to build/bench/results.md, the raw figures beside it. Settings
 # (environment): KORVALINDE_EXE (default build/mingw/Korvalinde.exe, built here), BENCH_CPU_SECONDS
 # (60), BENCH_IDLE_SECONDS (20), BENCH_EXPIRIES (32), BENCH_STARTS (9), BENCH_SESSION (the prefix
-# build/wine-NAME, default bench), BENCH_REALTIME=1 (as root: the session runs under SCHED_FIFO).
+# build/wine-NAME, default bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$PWD"
@@ -56,19 +52,13 @@ probe() {
   return "$rc"
 }
 
-# The Linux processes of this Wine session.
-session_pids() {
-  local p
-  for p in /proc/[0-9]*; do
-    if { tr '\0' '\n' < "$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then echo "${p#/proc/}"; fi
-  done
-}
-
-# The Linux process of this Wine session whose command line (arguments joined by spaces)
-# matches the pattern "$1".
+# The Linux process of this Wine session (its WINEPREFIX) whose command line (arguments joined by
+# spaces) matches the pattern "$1".
 linux_pid() {
   local p cmd
-  for p in $(session_pids); do
+  for p in /proc/[0-9]*; do
+    { tr '\0' '\n' < "$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    p="${p#/proc/}"
     cmd="$( { tr '\0' ' ' < "/proc/$p/cmdline"; } 2>/dev/null)" || continue
     cmd="${cmd%"${cmd##*[! ]}"}"
     # shellcheck disable=SC2053
@@ -85,7 +75,6 @@ launch() {
   local exe="${3:-$K_WIN}"
   probe launch "${@:2}" >/dev/null
   PIDS[$1]="$(linux_pid "$(printf '%s' "$exe" | sed 's/[][*?\\]/\\&/g')${4:+ $4}")"
-  echo "$1 is Linux process ${PIDS[$1]}" >> "$OUT/phases.log"
 }
 
 # "run_ns voluntary_switches read_write_syscalls" of a Linux process, all its threads.
@@ -133,15 +122,8 @@ phase_row() { row "$1" "$(field korvalinde "$2" "$3")" "$(field minimal "$2" "$3
 memory() { PHASE[$1,memory]="$(awk '$1 == "VmHWM:" || $1 == "VmRSS:" { printf "%.1f ", $2 / 1024 }' "/proc/${PIDS[$1]}/status")"; }
 
 LOAD_BEFORE="$(loadavg)"
-echo "bench: load average before: $LOAD_BEFORE"
 kv_wine_start "${BENCH_SESSION:-bench}"
 echo "bench: Wine ready on $DISPLAY ($KV_WINE_TIMINGS)"
-if [ "${BENCH_REALTIME:-0}" = 1 ]; then
-  # The session's processes, and all that the script starts from now on, out of reach of other work.
-  chrt -f -p 10 $$ >/dev/null || { echo "bench: BENCH_REALTIME=1 needs root (chrt)" >&2; exit 1; }
-  for p in $(session_pids) $KV_XVFB_PID; do chrt -a -f -p 10 "$p" >/dev/null 2>&1 || true; done
-  echo "bench: this session runs under the real-time policy (SCHED_FIFO 10)"
-fi
 K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"   # as the probe starts it
 R_WIN="$(winepath -w "$ROOT/build/mingw/bench/reference_window.exe" 2>/dev/null)"
 
@@ -184,7 +166,7 @@ measure_phase still "$IDLE_SECONDS"
 
 {
   echo "Korvalinde: $KORVALINDE_EXE"
-  echo "$(date '+%Y-%m-%d %H:%M'), $(wine --version 2>/dev/null), $(nproc) cores$([ "${BENCH_REALTIME:-0}" = 1 ] && echo ', real-time policy')"
+  echo "$(date '+%Y-%m-%d %H:%M'), $(wine --version 2>/dev/null), $(nproc) cores"
   echo
   echo "| measure | Korvalinde | minimal window | same-work window | Korvalinde / minimal | Korvalinde / same-work |"
   echo "|---|---:|---:|---:|---:|---:|"

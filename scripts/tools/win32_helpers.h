@@ -58,14 +58,6 @@ inline std::vector<HWND> Shown(DWORD pid, const wchar_t* cls, const wchar_t* cap
   return found;
 }
 
-// A visible top-level window of the class (and caption) of process pid (0: of any), asked for every pollMs
-// until timeoutMs has passed; null when none showed.
-inline HWND WaitShown(DWORD pid, const wchar_t* cls, const wchar_t* caption, DWORD timeoutMs, DWORD pollMs = 20) {
-  std::vector<HWND> found;
-  if (!WaitFor([&] { return !(found = Shown(pid, cls, caption)).empty(); }, timeoutMs, pollMs)) return nullptr;
-  return found[0];
-}
-
 // Closes every visible window of the class (WM_CLOSE) and waits for its process to end; one that does not
 // within 10 s is ended by force, and the answer is false.
 inline bool CloseAll(const wchar_t* cls) {
@@ -84,13 +76,6 @@ inline bool CloseAll(const wchar_t* cls) {
     CloseHandle(process);
   }
   return closed;
-}
-
-// How many rows of timers the main window shows (an eleventh would be counted).
-inline int Rows(HWND main) {
-  int rows = 0;
-  while (rows <= 10 && GetDlgItem(main, ID_ROW_LABEL + rows)) ++rows;
-  return rows;
 }
 
 // The default font's average character width, and its line height + 10: the width of a character cell of the
@@ -159,9 +144,11 @@ struct Program {
     GetWindowThreadProcessId(main, &pi.dwProcessId);
   }
   HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
-    HWND found = WaitShown(pi.dwProcessId, cls, caption, waitMs, pollMs);
-    if (!found) ReportFailure(std::wstring(L"no window shows: ") + (caption ? caption : cls));
-    return found;
+    std::vector<HWND> found;
+    if (WaitFor([&] { return !(found = Shown(pi.dwProcessId, cls, caption)).empty(); }, waitMs, pollMs))
+      return found[0];
+    ReportFailure(std::wstring(L"no window shows: ") + (caption ? caption : cls));
+    return nullptr;
   }
   void WaitWindow() {
     main = Find(kMainClass);
@@ -199,7 +186,11 @@ struct Program {
   HWND Control(int id) const { return GetDlgItem(main, id); }
   std::wstring Text(int id) const { return kv::Text(main, id); }
   LRESULT Check(int id) const { return Send(Control(id), BM_GETCHECK); }
-  int Rows() const { return kv::Rows(main); }
+  int Rows() const {  // how many rows of timers it shows (an eleventh would be counted)
+    int rows = 0;
+    while (rows <= 10 && Control(ID_ROW_LABEL + rows)) ++rows;
+    return rows;
+  }
   bool WaitRows(int rows) const {  // that many rows, and the client area fitted to them
     RECT r{};
     return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == Font.pitch * (rows + 1); });
@@ -240,8 +231,7 @@ inline void ClearSettings() {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"Korvalinde");
 }
 
-// The property by which the end-to-end tests' hook into the program reports whether `window` has an input
-// method context.
+// The property by which the end-to-end tests' hook in the program tells whether `window` has an input method.
 inline std::wstring InputContextProperty(HWND window) { return L"ime " + std::to_wstring(uintptr_t(window)); }
 
 }  // namespace kv
