@@ -15,7 +15,6 @@
 // failure (an "error" line says which), 2 on bad arguments.
 #include "win32_helpers.h"  // windows.h first
 
-#include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>

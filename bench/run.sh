@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# The program benchmark: Korvalinde.exe beside the minimal and the same-work window of
-# bench/reference_window.cpp, in a Wine session of its own. README.md ("Benchmarks") says what each
-# figure is and how to read it. `bash bench/run.sh` prints one table (Korvalinde, minimal window, same-work window, Korvalinde's ratio to each; "—"
-# where not measured) and saves it to build/bench/results.md, the raw figures beside it. Settings
-# (environment): KORVALINDE_EXE (default build/mingw/Korvalinde.exe, built here), BENCH_CPU_SECONDS
-# (60), BENCH_IDLE_SECONDS (20), BENCH_EXPIRIES (32), BENCH_STARTS (9), BENCH_SESSION (the prefix
-# build/wine-NAME, default bench).
+# The program benchmark (`bash bench/run.sh`): Korvalinde.exe beside the minimal and the same-work window of
+# bench/reference_window.cpp, in a Wine session of its own; README.md ("Benchmarks") says what each figure is.
+# Prints one table (Korvalinde, minimal window, same-work window, Korvalinde's ratio to each; "—" where not measured),
+# also saved to build/bench/results.md with the raw figures beside it. Settings (environment): KORVALINDE_EXE
+# (default build/mingw/Korvalinde.exe, built here), BENCH_CPU_SECONDS (60), BENCH_IDLE_SECONDS (20), BENCH_EXPIRIES
+# (32), BENCH_STARTS (9), BENCH_SESSION (the prefix build/wine-NAME, default bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT="$PWD"

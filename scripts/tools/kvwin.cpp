@@ -12,7 +12,6 @@
 // bad arguments.
 #include "win32_helpers.h"  // windows.h first
 
-#include <stdio.h>
 #include <stdlib.h>
 
 using namespace kv;

@@ -135,8 +135,14 @@ struct Program {
     std::wstring line = L"\"" + exe + L"\"";  // each argument quoted
     for (const std::wstring& arg : args) line += L" \"" + arg + L"\"";
     STARTUPINFOW si = {sizeof si};
-    const bool started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-    if (!started) ReportFailure(L"the program does not start: " + exe);
+    // Under Wine a start was seen to fail once in some hundreds while other sessions were busy: asked again.
+    DWORD error = 0;
+    const bool started = WaitFor([&] {
+      const BOOL created = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+      error = created ? 0 : GetLastError();
+      return created != FALSE;
+    });
+    if (!started) ReportFailure(L"the program does not start (error " + std::to_wstring(error) + L"): " + exe);
     if (started && wait) WaitWindow();
   }
   void Attach() {  // to a Korvalinde already running, found by its window; this record does not end it
