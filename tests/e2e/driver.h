@@ -15,12 +15,6 @@ constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";  // a row's pause but
 constexpr int kBoxText = 0xFFFF;                       // the text of a message box
 constexpr uint64_t kFileTimePerMs = 10000;
 inline const int kBinaryStdout = _setmode(_fileno(stdout), _O_BINARY);  // ctest reads the cases in "\n" lines
-// Every failed step of Program is a failure of the test (set before any test runs).
-inline const bool kStepFailuresReported = [] {
-  ReportFailure = [](const std::wstring& what) { ADD_FAILURE() << what; };
-  return true;
-}();
-
 struct RegValue {
   bool exists = false;
   DWORD type = 0;
@@ -187,8 +181,10 @@ inline void Key(const Program& app, const std::wstring& keys) {  // keys pressed
   Press(keys);
 }
 
-struct E2e : testing::Test {  // every test starts and ends with no program running and no settings
+// Every test starts and ends with no program running and no settings; a failed step of Program fails it.
+struct E2e : testing::Test {
   void SetUp() override {
+    ReportFailure = [](const std::wstring& what) { ADD_FAILURE() << what; };
     CloseAll(kMainClass);
     ClearSettings();
   }
