@@ -126,9 +126,10 @@ inline void Press(const std::wstring& keys) {
   Xdotool(L"windowfocus --sync " + xid + down + L" key " + key + up);
 }
 
-inline HWND ActiveOf(HWND window) {  // the active window of the thread of `window`
+inline GUITHREADINFO ThreadOf(HWND window) {  // the active and the focused window of the thread of `window`
   GUITHREADINFO info{sizeof info};
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndActive : nullptr;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info;
 }
 
 // Brings the window in front as a user would: its thread has activated it and handled all sent before. A focus
@@ -136,7 +137,7 @@ inline HWND ActiveOf(HWND window) {  // the active window of the thread of `wind
 inline void Foreground(HWND window) {
   const bool front = WaitFor([&] {
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
-    return GetForegroundWindow() == window && ActiveOf(window) == window && !Send(window, WM_NULL);
+    return GetForegroundWindow() == window && ThreadOf(window).hwndActive == window && !Send(window, WM_NULL);
   });
   EXPECT_TRUE(front) << "the window comes to the front";
 }

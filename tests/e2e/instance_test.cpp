@@ -25,7 +25,7 @@ TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
     Program::Second(args);
     EXPECT_EQ(1u, Shown(0, kMainClass).size());
     // Wine leaves the system foreground empty once the second process has ended: the program's thread tells.
-    EXPECT_TRUE(WaitFor([&] { return ActiveOf(app.main) == (dlg ? dlg : app.main); })) << args.size();
+    EXPECT_TRUE(WaitFor([&] { return ThreadOf(app.main).hwndActive == (dlg ? dlg : app.main); })) << args.size();
     EXPECT_NE(other, GetForegroundWindow());
   }
   EXPECT_EQ(4, app.Rows());

@@ -56,7 +56,7 @@ TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
     Foreground(other);
     Press(L"ctrl+alt+t");
     EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == front; })) << step;
-    EXPECT_TRUE(WaitFor([&] { return ActiveOf(front) == front; })) << step;
+    EXPECT_TRUE(WaitFor([&] { return ThreadOf(front).hwndActive == front; })) << step;
   }
   app.Close(app.Dialog(kAdd), IDCANCEL);
   const std::tuple<BYTE, BYTE, BYTE, UINT> cases[] = {  // key, flags, remember, the modifiers registered

@@ -118,11 +118,7 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   EXPECT_EQ(255, Send(field, EM_GETLIMITTEXT));
   EXPECT_EQ(10, Send(nameField, EM_GETLIMITTEXT));
   EXPECT_EQ(L"A,C,", Names(dlg));
-  GUITHREADINFO front{sizeof front};
-  EXPECT_TRUE(WaitFor([&] {
-    GetGUIThreadInfo(0, &front);  // a failed call leaves the last answer
-    return front.hwndFocus == field;
-  })) << "focused";
+  EXPECT_TRUE(WaitFor([&] { return ThreadOf(dlg).hwndFocus == field; })) << "focused";
   for (HWND w : {app.main, field, nameField}) Send(w, WM_NULL);
   EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window has no input method";
   EXPECT_EQ(1, InputContext(field, app.main)) << "nor has the time field";
