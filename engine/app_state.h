@@ -46,6 +46,7 @@ struct AppState {
     // timer engine
     TimerTable Timers;
     uint64_t LastTick;
+    uint64_t LastWallClock;                         // the local wall clock at LastTick, ms since 1601
     NameHistory History;
     uint32_t NoticeState;
     uint32_t BlinkPhase;                            // 0 to 7; names show while below 4

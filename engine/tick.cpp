@@ -1,5 +1,6 @@
 // The counting half of the quarter-second tick: one pass over the table that takes the time
-// since LastTick off every running timer, fills in the row texts and lists the expiries.
+// since the last tick off every running timer (countdowns by the tick count, clock timers by the
+// wall clock), fills in the row texts and lists the expiries.
 #include "tick.h"
 #include "platform.h"
 #include "text16.h"
@@ -25,9 +26,8 @@ static void RunningRowText(const TimerRecord* record, char16_t* text)
 
 void CountDownTimers(int advanceBlink, TickOutcome* outcome)
 {
-    uint64_t now = PlatformTickCount();
-    uint64_t delta = now - App.LastTick;
-    App.LastTick = now;
+    const uint64_t tickNow = PlatformTickCount();
+    const uint64_t wallNow = WallClockNow();
     if (advanceBlink)
         App.BlinkPhase = (App.BlinkPhase + 1) & 7;
 
@@ -43,8 +43,8 @@ void CountDownTimers(int advanceBlink, TickOutcome* outcome)
         } else if (record.Suspended != 0) {
             RunningRowText(&record, text);
             continue;
-        } else if (record.Remaining > delta) {
-            record.Remaining -= delta;
+        } else if (uint64_t left = RemainingAt(&record, tickNow, wallNow)) {
+            record.Remaining = left;
             RunningRowText(&record, text);
             continue;
         } else {
@@ -53,6 +53,8 @@ void CountDownTimers(int advanceBlink, TickOutcome* outcome)
         }
         TextCopyWhole(text, MAX_NAME_LENGTH + 1, TimerLabel(&record));
     }
+    App.LastTick = tickNow;
+    App.LastWallClock = wallNow;
 }
 
 uint64_t NextExpiryDue(uint64_t groupMs)

@@ -12,9 +12,9 @@ struct TickOutcome {
     int Expired[MAX_TIMERS];
 };
 
-// Counts every running timer down by the time since LastTick. A regular tick also advances
-// BlinkPhase; an early check for an expiry between regular ticks leaves it alone, so that
-// names and times keep turning once a second.
+// Counts every running timer down by the time since the last tick (LastTick, LastWallClock).
+// A regular tick also advances BlinkPhase; an early check for an expiry between regular ticks
+// leaves it alone, so that names and times keep turning once a second.
 void CountDownTimers(int advanceBlink, TickOutcome* outcome);
 // Milliseconds from LastTick until the first running timer falls due, or until the last of
 // those that fall due within groupMs after it, so that timers started together share one

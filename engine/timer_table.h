@@ -16,9 +16,26 @@ int ToggleSuspend(int index);
 int CompactExpired();
 // Milliseconds from the local time now to the next occurrence of a time of day.
 uint64_t TimeToGo(uint64_t clockTime);
-// The time a timer has left now: for a running timer Remaining less the time since
-// LastTick, which the next tick takes off (at least 1 ms while it runs); else Remaining.
+// The local wall clock now, in ms since 1601 (the FILETIME scale): what clock timers count by.
+uint64_t WallClockNow();
+// Sets LastTick and LastWallClock to now: the moment the first tick measures from.
+void StartTickClocks();
+// What a running timer's Remaining becomes at the tick count tickNow and the wall clock wallNow:
+// a countdown loses the tick count's time since LastTick; a clock timer the wall clock's time
+// since LastWallClock, so that it goes off when the local clock shows its time, whatever the
+// clock did meanwhile. 0 when it is due.
+uint64_t RemainingAt(const TimerRecord* record, uint64_t tickNow, uint64_t wallNow);
+// The time a timer has left now: for a running timer Remaining less the time since the last
+// tick, which the next tick takes off (at least 1 ms while it runs); else Remaining.
 uint64_t TimeLeftNow(const TimerRecord* record);
+// 1 when a running timer's time has come by now; the table is left as it is.
+int TimerIsDue();
+// Gives timer index a new name and leaves its time as it is. 1 when renamed.
+int RenameTimer(int index, const char16_t* name);
+// OK of the edit form: a time text still as the form showed it (shownText) keeps the timer's
+// time, which has gone on running since, and changes only the name; another text restarts the
+// timer (ReplaceTimer). 1 when changed.
+int EditTimer(int index, const char16_t* text, const char16_t* shownText, const char16_t* name);
 // What the edit form's time field shows for a timer: a clock timer its time of day, a
 // countdown the time it has left now (in App.TimeTextBuffer).
 const char16_t* EditFormText(const TimerRecord* record);

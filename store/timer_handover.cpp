@@ -146,6 +146,16 @@ void DiscardJournal()
     RegistryCloseKey(key);
 }
 
+void RememberTimers(int remember)
+{
+    const int32_t remembered = App.RememberAtShutdown;
+    App.RememberAtShutdown = remember ? 1 : 0;
+    if (App.RememberAtShutdown)
+        JournalTimers();
+    else if (remembered)
+        DiscardJournal();
+}
+
 void RestoreTimers(RegistryKey key)
 {
     char16_t name[VALUE_NAME_UNITS];

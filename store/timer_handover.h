@@ -14,6 +14,9 @@ void SaveTimers();
 void JournalTimers();
 // Deletes Suspend0..9: after a deliberate close, or when the setting is switched off.
 void DiscardJournal();
+// Sets RememberAtShutdown. The journal starts with the setting, and goes with it: a stale one
+// would bring back timers long gone at some later start.
+void RememberTimers(int remember);
 // At the start, with the settings key open: appends the stored timers to the table; not
 // remembering, it deletes each value it read.
 void RestoreTimers(RegistryKey key);

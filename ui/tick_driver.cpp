@@ -3,6 +3,7 @@
 // Window-free: it works through ui/window_ops.h, so the unit tests drive it natively.
 #include "tick_driver.h"
 #include "resource.h"
+#include "settings_store.h"
 #include "text16.h"
 #include "tick.h"
 #include "timer_handover.h"
@@ -173,9 +174,9 @@ void ProcessTick(WindowHandle mainWindow, int regular)
     for (int row = 0; row < outcome.RowCount; ++row)
         ShowRowText(mainWindow, row, outcome.RowText[row]);
     if (outcome.ExpiredCount > 0) {
-        // Written before the notice: a timer that ran out is reported at the next start too,
-        // should the program end while the notice is open.
-        JournalTimers();
+        // Through the journal before the notice: a timer that ran out is reported at the next
+        // start too, should the program end while the notice is open.
+        TimersChanged(mainWindow);
         DrawAttention(mainWindow);
     }
     ArmEarlyCheck(mainWindow);
@@ -186,14 +187,57 @@ void ProcessTick(WindowHandle mainWindow, int regular)
         ReportExpiries(mainWindow, outcome.Expired, outcome.ExpiredCount);
 }
 
+// While a dialog of ours is open the table stays as it is (the dialog may hold an index into it),
+// but a timer whose time comes is not kept quiet: the taskbar button flashes and the information
+// sound plays, once a dialog. The notice follows when the dialog closes.
+static void SignalHeldExpiry(WindowHandle mainWindow)
+{
+    if (App.Mute || Ui.HeldExpirySignalled || !TimerIsDue())
+        return;
+    Ui.HeldExpirySignalled = 1;
+    WindowFlash(mainWindow);
+    WindowAlertSound();
+}
+
+static void TickOrHold(WindowHandle mainWindow, int regular)
+{
+    if (Ui.ModalOpen) {
+        SignalHeldExpiry(mainWindow);
+        return;
+    }
+    // The first tick after a dialog subtracts the whole time since LastTick.
+    Ui.HeldExpirySignalled = 0;
+    ProcessTick(mainWindow, regular);
+}
+
 void OnWindowTimer(WindowHandle mainWindow, uintptr_t timerId)
 {
     const int regular = timerId == WINDOW_TIMER_ID;
     // A window timer repeats; the early check is meant to fire once.
     if (!regular)
         DisarmEarlyCheck(mainWindow);
-    // While a dialog of ours is open the ticks are dropped; the first tick afterwards
-    // subtracts the whole time since LastTick.
-    if (!Ui.ModalOpen)
-        ProcessTick(mainWindow, regular);
+    TickOrHold(mainWindow, regular);
+}
+
+// An alarm whose time the clock jumped past goes off now, not at the next tick; after a sleep
+// the countdowns are right already (the tick count goes on while Windows sleeps), and the
+// alarms are checked against the wall clock at once.
+void OnClockChange(WindowHandle mainWindow)
+{
+    if (App.Timers.Count > 0)
+        TickOrHold(mainWindow, 0);
+}
+
+void OnPowerEvent(WindowHandle mainWindow, uintptr_t event)
+{
+    if (event == POWER_RESUME_SUSPEND || event == POWER_RESUME_AUTOMATIC)
+        OnClockChange(mainWindow);
+}
+
+void TimersAtClose()
+{
+    if (Ui.KeepTimersOnClose)
+        FlushSettings();
+    else if (App.RememberAtShutdown)
+        DiscardJournal();
 }

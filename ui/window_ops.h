@@ -19,6 +19,8 @@ int WindowForegroundOwner(WindowHandle mainWindow);
 void BringToFront(WindowHandle window);
 // Flashes the taskbar button until the window comes to the foreground.
 void WindowFlash(WindowHandle window);
+// Plays the system's information sound once.
+void WindowAlertSound();
 // Repaints the whole window with its background: expired rows turn red.
 void WindowInvalidate(WindowHandle window);
 // The open "TimeUp" box of the main window (its last active popup with that caption), or null.

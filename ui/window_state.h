@@ -14,14 +14,17 @@ struct WindowState {
     void* Instance;                                 // HINSTANCE of the program's module
     WindowHandle MainWindow;
     int32_t ModalOpen;
+    int32_t HeldExpirySignalled;                    // a timer's time came while a dialog was open, and was signalled
     int32_t KeepTimersOnClose;                      // save-and-quit is closing the window
     uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
     int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
     char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows
+    uint32_t PaintedBands;                          // the row count above bits of the expired rows, as last built
     WindowHandle RowTimeDisplay[MAX_TIMERS];        // each row's time display; null without the row
     ImeContext SavedImeContext;                     // the main window's own input context
     ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
     int32_t EditIndex;
+    char16_t EditShownTime[TIME_TEXT_BUFFER_UNITS];  // the time text the edit form showed at its start
     uint8_t HotKeyRegistered;
     WindowHandle ToolTip;                           // one tooltip control for every control of the window
     char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show

@@ -44,7 +44,8 @@ TEST_F(EngineTest, FormatsDisplayAndEditForms) {
 
 TEST_F(EngineTest, TableOperations) {
     Fake.LocalTime = {17, 0, 0, 0};
-    App.LastTick = 1000;
+    Fake.TickCount = 1000;
+    StartTickClocks();
     Fake.TickCount = 1300;   // a new timer also gets the 300 ms the next tick takes off
     // 16:59 has passed today: tomorrow; the name is cut. No time at all is refused.
     const int added[] = {AddTimer(u"5", u"tea"), AddTimer(u"P5:30", nullptr), AddTimer(u"P4:59", u"0123456789AB"),
@@ -90,6 +91,25 @@ TEST_F(EngineTest, TableOperations) {
 
     Fake.LocalTime = {23, 59, 59, 999};   // a clock time of this very millisecond is now
     EXPECT_EQ(0u, TimeToGo(MS_PER_DAY - 1));
+}
+
+// OK of the edit form with the time text as it was shown keeps the time, which ran on meanwhile, and takes the new
+// name; another text restarts the timer. A timer that has run out is restarted (a countdown of nothing is refused).
+TEST_F(EngineTest, EditingWithTheShownTimeKeepsTheTime) {
+    const struct { const char16_t* Text; uint64_t Left; int Changed, Expired; } cases[] = {
+        {u"0:4:59", 288000, 1, 0}, {u"0:4:59 ", 299000, 1, 0}, {u"5", 300000, 1, 0}, {u"0:0:0", 0, 0, 1},
+    };
+    for (const auto& c : cases) {
+        ResetFakes();
+        AddTimer(u"5", u"tea");
+        App.Timers.Records[0].Remaining = c.Expired ? 0 : App.Timers.Records[0].Remaining;
+        Fake.TickCount = 1000;
+        const std::u16string shown = EditFormText(&App.Timers.Records[0]);
+        Fake.TickCount = 12000;   // the form is open 11 s
+        const int changed = EditTimer(0, c.Text, shown.c_str(), u"egg");
+        EXPECT_EQ(c.Changed, changed) << testing::PrintToString(c.Text);
+        EXPECT_EQ(c.Left, TimeLeftNow(&App.Timers.Records[0])) << testing::PrintToString(c.Text);
+    }
 }
 
 TEST_F(EngineTest, HistoryKeepsSixteenMostRecentFirst) {

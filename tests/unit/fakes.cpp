@@ -79,7 +79,8 @@ static bool IsHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 static bool IsLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 uint64_t PlatformTickCount() { return Fake.TickCount; }
 void PlatformLocalTime(LocalClockTime* out) { *out = Fake.LocalTime; }
-uint64_t PlatformLocalFileTime() { return Fake.LocalFileTime; }
+// The wall clock goes on with the tick count from LocalFileTime, which a test sets to jump it.
+uint64_t PlatformLocalFileTime() { return Fake.LocalFileTime + Fake.TickCount * 10000; }
 void PlatformUpperCase(char16_t* text) {
     for (; *text != 0; ++text)
         *text = *text >= u'a' && *text <= u'z' ? static_cast<char16_t>(*text - u'a' + u'A') : *text;
@@ -140,6 +141,7 @@ void BringToFront(WindowHandle) {
     Fake.Foreground = Fake.GrantForeground ? FOREGROUND_MAIN : Fake.Foreground;
 }
 void WindowFlash(WindowHandle) { ++Fake.Flashed; }
+void WindowAlertSound() { ++Fake.Sounds; }
 void WindowInvalidate(WindowHandle) { ++Fake.Invalidated; }
 void WindowSleep(unsigned) { ++Fake.Sleeps; }
 void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }

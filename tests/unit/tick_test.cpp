@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "tick_driver.h"
 #include "registry.h"
+#include "time_text.h"
 #include "timer_table.h"
 #include "window_ops.h"
 
@@ -15,6 +16,12 @@ const std::u16string HEADING = u"\u6642\u9593\u3067\u3059";   // "時間です"
 void TickAt(uint64_t now) {
     Fake.TickCount = now;
     ProcessTick(MainWindow, 1);
+}
+
+// The 250 ms window timer, which holds the tick back while a dialog is open.
+void WindowTimerAt(uint64_t now) {
+    Fake.TickCount = now;
+    OnWindowTimer(MainWindow, WINDOW_TIMER_ID);
 }
 
 using TickTest = FakesTest;
@@ -60,7 +67,7 @@ TEST_F(TickTest, ExpiriesShareOneNoticeAndDrawAttention) {
         EXPECT_EQ(std::make_pair(c.Raised, c.Flashed), std::make_pair(Fake.Raised, Fake.Flashed)) << &c - cases;
         EXPECT_EQ(c.Mute ? Texts{} : Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}, Fake.Notices);
         EXPECT_EQ((c.Mute ? Texts{u"", u"run", u"", std::u16string(12, u'x')} : Texts{u"run"}), NamesOf(App.Timers));
-        EXPECT_EQ(std::make_tuple(c.Mute ? 0 : 1, 1, 0u), std::make_tuple(Fake.Rebuilt, Fake.Invalidated, App.NoticeState));
+        EXPECT_EQ(std::make_tuple(c.Mute ? 1 : 2, 1, 0u), std::make_tuple(Fake.Rebuilt, Fake.Invalidated, App.NoticeState));
     }
     // A timer that expired while muted is never listed later.
     App.Mute = 0;
@@ -87,7 +94,7 @@ TEST_F(TickTest, LaterExpiryReplacesTheOpenNotice) {
         TickAt(1000);
         EXPECT_EQ((Texts{HEADING + u"\nc", HEADING + u"\nc\nf"}), Fake.Notices);
         EXPECT_EQ(stuck ? 30 : 1, Fake.Sleeps);
-        EXPECT_EQ(2, Fake.Rebuilt);   // by tick B, and again (with nothing removed) by tick A
+        EXPECT_EQ(4, Fake.Rebuilt);   // at each expiry, after tick B's notice and (removing nothing) after tick A's
         EXPECT_EQ(0u, App.NoticeState);
     }
 }
@@ -151,6 +158,81 @@ TEST_F(TickTest, TheJournalFollowsTheTableNotTheCountdown) {
     };
     TickAt(1000);
     EXPECT_EQ((Timers{{u"b", 90000, 1, 0}, {u"c", 4000, 0, 0}}), TimersOf(Journal()));
+}
+
+// An alarm goes off when the local clock shows its time: a clock set forward past it makes it due at once, one set
+// forward less far brings it nearer, one set back makes it wait for its time again, but never longer than until that
+// time of day comes round next. A countdown counts by the tick count whatever the clock does. (Muted, an expired timer
+// stays in the table with nothing left.)
+TEST_F(TickTest, AlarmsFollowTheWallClock) {
+    const uint64_t hour = 3600000, day = 24 * hour;
+    const struct { int64_t Jump; uint64_t AlarmLeft; } cases[] = {
+        {0, 59000}, {30000, 29000}, {int64_t(hour), 0}, {-int64_t(hour), hour + 59000}, {-int64_t(day), 59000},
+    };
+    for (const auto& c : cases) {
+        ResetFakes();
+        App.Mute = 1;
+        Fake.LocalFileTime = FILETIME_NOW;
+        StartTickClocks();
+        SetTimers({{u"alarm", 60000, 0, 1}, {u"egg", 60000, 0, 0}});
+        App.Timers.Records[0].Preset = (WallClockNow() + 60000) % MS_PER_DAY;
+        Fake.LocalFileTime += static_cast<uint64_t>(c.Jump * 10000);
+        TickAt(1000);
+        EXPECT_EQ((Timers{{u"alarm", c.AlarmLeft, 0, 1}, {u"egg", 59000, 0, 0}}), TimersOf(App.Timers)) << c.Jump;
+    }
+}
+
+// While a dialog is open the table stays as it is, but a timer whose time comes flashes the taskbar button and plays
+// the information sound, once; the notice follows the dialog. Muted, nothing draws attention.
+TEST_F(TickTest, ATimerDueUnderADialogDrawsAttentionOnce) {
+    for (const int mute : {0, 1}) {
+        ResetFakes();
+        App.Mute = mute;
+        SetTimers({{u"tea", 1000, 0, 0}});
+        Ui.ModalOpen = 1;
+        WindowTimerAt(500);
+        EXPECT_EQ(0, Fake.Flashed);
+        WindowTimerAt(1000);
+        WindowTimerAt(1250);
+        EXPECT_EQ(mute ? 0 : 1, Fake.Flashed);
+        EXPECT_EQ(mute ? 0 : 1, Fake.Sounds);
+        EXPECT_EQ(1000u, App.Timers.Records[0].Remaining);
+        EXPECT_TRUE(Fake.Notices.empty());
+        Ui.ModalOpen = 0;
+        WindowTimerAt(1500);
+        EXPECT_EQ(mute ? Texts{} : Texts{HEADING + u"\ntea"}, Fake.Notices);
+    }
+}
+
+// After a resume from sleep the tick runs at once; other power events leave it to the window timer.
+TEST_F(TickTest, AResumeTicksAtOnce) {
+    const struct { uintptr_t Event; uint64_t Left; } cases[] = {
+        {POWER_RESUME_SUSPEND, 0}, {POWER_RESUME_AUTOMATIC, 0}, {0x4 /* PBT_APMSUSPEND */, 1000}, {0xA, 1000},
+    };
+    for (const auto& c : cases) {
+        ResetFakes();
+        App.Mute = 1;
+        SetTimers({{u"tea", 1000, 0, 0}});
+        Fake.TickCount = 1000;
+        OnPowerEvent(MainWindow, c.Event);
+        EXPECT_EQ(c.Left, App.Timers.Records[0].Remaining) << c.Event;
+    }
+}
+
+// Save-and-quit writes the saved timers through to disk; a plain close drops the journal when there is one.
+TEST_F(TickTest, TheCloseKeepsOrDropsTheTimers) {
+    const struct { int Keep, Remember, Flushes; size_t Kept; } cases[] = {
+        {1, 1, 1, 1}, {1, 0, 1, 1}, {0, 1, 0, 0}, {0, 0, 0, 1},
+    };
+    for (const auto& c : cases) {
+        ResetFakes();
+        Fake.Keys[SETTINGS_KEY][u"Suspend0"] = {REGISTRY_TYPE_BINARY, Bytes(48)};
+        Ui.KeepTimersOnClose = c.Keep;
+        App.RememberAtShutdown = c.Remember;
+        TimersAtClose();
+        EXPECT_EQ(c.Flushes, Fake.Flushes) << c.Keep << c.Remember;
+        EXPECT_EQ(c.Kept, Fake.Keys[SETTINGS_KEY].count(u"Suspend0")) << c.Keep << c.Remember;
+    }
 }
 
 }  // namespace

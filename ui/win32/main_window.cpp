@@ -32,7 +32,7 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     Ui.MainWindow = window;
     CreateToolTips();
     // Every tick measures its delta from here, also one that runs inside a message box below.
-    App.LastTick = GetTickCount64();
+    StartTickClocks();
     // Builds the rows of the handed-over timers, writes them to the journal anew and starts
     // the tick when there are any.
     if (!TimersChanged(window))
@@ -63,19 +63,9 @@ static void OnDestroy(HWND window)
     }
     DestroyToolTips();
     SaveSettings();
-    // After save-and-quit the user counts on the timers being on disk.
-    if (Ui.KeepTimersOnClose)
-        FlushSettings();
     PostQuitMessage(0);
 }
 
-// The close button, Alt+F4 or another program's WM_CLOSE: the timers are dropped, so the
-// journal goes too. Save-and-quit closes the same way but keeps what it saved.
-static void OnClose()
-{
-    if (App.RememberAtShutdown && !Ui.KeepTimersOnClose)
-        DiscardJournal();
-}
 
 // The settings are saved either way. A real end of the session (wParam TRUE) hands the timers
 // over when the user asked for it, with a one-time restart at the next logon, and puts it all
@@ -110,12 +100,10 @@ static int ConfirmDelete(HWND window, int index)
     return answer == IDOK;
 }
 
-static void OnPauseCommand(HWND window, int index, int id)
+static void OnPauseCommand(HWND window, int index)
 {
-    if (ToggleSuspend(index)) {
-        JournalTimers();
-        SetDlgItemTextW(window, id, PauseButtonText(App.Timers.Records[index].Suspended));
-    }
+    if (ToggleSuspend(index))
+        TimersChanged(window);
 }
 
 static void OnEditCommand(HWND window, int index)
@@ -171,7 +159,7 @@ static void OnCommand(HWND window, WPARAM wParam)
     const int index = static_cast<int>(wParam & 0xFF);
     switch (wParam & 0xFF00) {
     case ID_ROW_PAUSE:
-        OnPauseCommand(window, index, static_cast<int>(wParam & 0xFFFF));
+        OnPauseCommand(window, index);
         return;
     case ID_ROW_EDIT:
         OnEditCommand(window, index);
@@ -215,7 +203,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnDestroy(window);
         return 0;
     case WM_CLOSE:
-        OnClose();
+        // The close button, Alt+F4, another program's WM_CLOSE or save-and-quit.
+        TimersAtClose();
         break;
     case WM_ENDSESSION:
         OnEndSession(wParam);
@@ -239,6 +228,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         OnWindowTimer(window, wParam);
         return 0;
+    case WM_TIMECHANGE:
+        OnClockChange(window);
+        return 0;
+    case WM_POWERBROADCAST:
+        OnPowerEvent(window, wParam);
+        return TRUE;
     case LB_ADDFILE:
         AddTimerFromText(window, reinterpret_cast<const wchar_t*>(lParam));
         return 0;

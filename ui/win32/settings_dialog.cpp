@@ -70,20 +70,11 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         switch (LOWORD(wParam)) {
         case IDOK:
             App.HotKey = static_cast<uint16_t>(SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
-        {
-            const int32_t remembered = App.RememberAtShutdown;
-            App.RememberAtShutdown = IsDlgButtonChecked(dialog, IDC_REMEMBER) == BST_CHECKED ? 1 : 0;
+            RememberTimers(IsDlgButtonChecked(dialog, IDC_REMEMBER) == BST_CHECKED);
             // Written at once, so that they hold even if the program is killed later.
             SaveHotKeySettings();
-            // The journal starts with the setting, and goes with it: a stale one would bring
-            // back timers long gone at some later start.
-            if (App.RememberAtShutdown)
-                JournalTimers();
-            else if (remembered)
-                DiscardJournal();
             EndDialog(dialog, IDOK);
             return TRUE;
-        }
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
             return TRUE;

@@ -9,6 +9,7 @@
 #include "time_text.h"
 #include "timer_table.h"
 #include "control_texts.h"
+#include "text16.h"
 
 // A tooltip on the time field and on its label with the forms of a time text. Owned by the
 // dialog, it goes when the dialog goes.
@@ -103,7 +104,9 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         SetWindowTextW(dialog, L"" EDIT_DIALOG_CAPTION);
         if (Ui.EditIndex >= 0 && Ui.EditIndex < App.Timers.Count) {
             const TimerRecord& record = App.Timers.Records[Ui.EditIndex];
-            SetDlgItemTextW(dialog, IDC_TIME, AsWide(EditFormText(&record)));
+            // Kept, so that OK can tell a time text left as it was shown.
+            TextCopy(Ui.EditShownTime, TIME_TEXT_BUFFER_UNITS, EditFormText(&record));
+            SetDlgItemTextW(dialog, IDC_TIME, AsWide(Ui.EditShownTime));
             SetDlgItemTextW(dialog, IDC_NAME, AsWide(record.Name));
         }
         return TRUE;
@@ -111,7 +114,7 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
         wchar_t timeText[TIME_TEXT_UNITS], name[MAX_NAME_LENGTH + 1];
         if (Ui.EditIndex >= 0 && Ui.EditIndex < App.Timers.Count && ReadTimerFields(dialog, timeText, name) &&
-            ReplaceTimer(Ui.EditIndex, AsUtf16(timeText), AsUtf16(name)))
+            EditTimer(Ui.EditIndex, AsUtf16(timeText), Ui.EditShownTime, AsUtf16(name)))
             AcceptTimer(dialog, name);
         return TRUE;
     }

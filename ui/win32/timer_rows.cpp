@@ -42,6 +42,14 @@ static void SyncCheck(HWND window, int id, int on)
         SendDlgItemMessageW(window, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// Setting a control's text repaints it even when nothing changes.
+static void SetTextIfChanged(HWND control, const wchar_t* text)
+{
+    wchar_t shown[8];
+    if (GetWindowTextW(control, shown, 8) == 0 || lstrcmpW(shown, text) != 0)
+        SetWindowTextW(control, text);
+}
+
 static void BuildRow(HWND window, int row)
 {
     const TimerRecord& record = App.Timers.Records[row];
@@ -49,7 +57,7 @@ static void BuildRow(HWND window, int row)
     wsprintfW(label, L"%d:", (row + 1) % 10);
     HWND labelControl = GetDlgItem(window, ID_ROW_LABEL + row);
     if (labelControl)
-        SetWindowTextW(labelControl, label);
+        SetTextIfChanged(labelControl, label);
     else
         CreateChild(window, L"STATIC", label, CHILD_STYLE, 0, ID_ROW_LABEL + row);
 
@@ -64,7 +72,7 @@ static void BuildRow(HWND window, int row)
     const wchar_t* pauseText = PauseButtonText(record.Suspended);
     HWND pause = GetDlgItem(window, ID_ROW_PAUSE + row);
     if (pause)
-        SetWindowTextW(pause, pauseText);
+        SetTextIfChanged(pause, pauseText);
     else
         pause = CreateChild(window, L"BUTTON", pauseText, BUTTON_STYLE, 0, ID_ROW_PAUSE + row);
     if (pause)
@@ -103,12 +111,22 @@ void BuildTimerRows(WindowHandle handle)
     EnsureChild(window, ID_SETTINGS, L"BUTTON", L"\xFF0A", TOGGLE_STYLE);   // ＊
 
     PixelRect client = ClientAreaFor(count, Ui.CharWidth, Ui.LineHeight);
-    RECT frame = {0, 0, client.Width, client.Height};
-    AdjustWindowRectEx(&frame, MAIN_WINDOW_STYLE, FALSE, 0);
-    // A size change sends WM_SIZE, whose handler places the controls.
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(window, nullptr, TRUE);
+    RECT shown = {};
+    GetClientRect(window, &shown);
+    if (shown.right != client.Width || shown.bottom != client.Height) {
+        RECT frame = {0, 0, client.Width, client.Height};
+        AdjustWindowRectEx(&frame, MAIN_WINDOW_STYLE, FALSE, 0);
+        // A size change sends WM_SIZE, whose handler places the controls.
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The bands are painted again only when one of them changes colour or the rows change.
+    uint32_t bands = static_cast<uint32_t>(count) << MAX_TIMERS;
+    for (int band = 0; band < count; ++band)
+        bands |= BandIsExpired(band) ? 1u << band : 0u;
+    if (bands != Ui.PaintedBands)
+        InvalidateRect(window, nullptr, TRUE);
+    Ui.PaintedBands = bands;
 }
 
 struct Placement {

@@ -47,6 +47,8 @@ void WindowFlash(WindowHandle window)
     FlashWindowEx(&flash);
 }
 
+void WindowAlertSound() { MessageBeep(MB_ICONINFORMATION); }
+
 void WindowInvalidate(WindowHandle window) { InvalidateRect(AsWindow(window), nullptr, TRUE); }
 
 WindowHandle WindowOpenNotice(WindowHandle mainWindow)
