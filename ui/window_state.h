@@ -22,6 +22,8 @@ struct WindowState {
     ImeContext SavedImeContext;                     // the main window's own input context
     ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
     int32_t EditIndex;
+    WindowHandle TimeFieldTip;                      // the timer dialog's tip at the mouse on its time field
+    WindowHandle TimeFieldFocusTip;                 // and the one shown while the field has the focus
     uint8_t HotKeyRegistered;
     WindowHandle ToolTip;                           // one tooltip control for every control of the window
     char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show
