@@ -3,7 +3,8 @@
 #   bash scripts/dpi-shots.sh [DPI...]          (default: 96 120 144)
 # Each DPI gets a fresh Wine prefix (KV_DPI); the program is driven through its own commands only, each step
 # waiting for something the program makes true. Written to build/screenshots/dpi-N/, with each window's size
-# printed: main.png, add-timer.png, settings.png and timeup.png (the notice of a timer that ran out).
+# printed: main.png, add-timer.png, add-timer-reading.png (the dialog with the time field's tip), settings.png and
+# timeup.png (the notice of a timer that ran out).
 #   --readme   only 96 DPI, with a shorter name, to build/screenshots/readme/, and copies main.png to
 #              docs/window.png (the README's picture).
 # KORVALINDE_EXE=path takes that program instead of building build/mingw/Korvalinde.exe.
@@ -81,7 +82,17 @@ for dpi in "${dpis[@]}"; do
   done
 
   kv_win press main add || fail "cannot reach the main window"
-  shot_dialog add "$out/add-timer.png"
+  shot add "$out/add-timer.png"
+  # "5 min" typed into the time field (the keys go to the dialog's own X window): its tip, beside the dialog, reads
+  # 5 hours. The picture holds both.
+  xdotool windowfocus --sync "$(xdotool search --name '^タイマー追加$' | head -n 1)" key 5 space m i n
+  read -r tx ty tw th < <(kv_win tip "5時間") || fail "the time field's tip did not read 5 min"
+  left=$(( tx < wx ? tx : wx )) top=$(( ty < wy ? ty : wy ))
+  right=$(( tx + tw > wx + ww ? tx + tw : wx + ww )) bottom=$(( ty + th > wy + wh ? ty + th : wy + wh ))
+  kv_until 10 settled "$left" "$top" $(( right - left )) $(( bottom - top )) || fail "the tip did not settle"
+  convert "$work/b.ppm" -strip "$out/add-timer-reading.png"
+  echo "  add-timer-reading.png: tip ${tw}x$th at $tx,$ty"
+  kv_win press add cancel
 
   kv_win press main settings
   shot_dialog settings "$out/settings.png"

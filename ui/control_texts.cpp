@@ -5,6 +5,7 @@
 #include "control_texts.h"
 #include "resource.h"
 #include "text16.h"
+#include "time_reading.h"
 #include "time_text.h"
 #include "timer_table.h"
 
@@ -14,8 +15,7 @@ struct BottomButton {
     const char16_t* Key;
 };
 
-const char16_t TIME_FIELD_HINT[] = u"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\n"
-                                   u"P5:30 → 午後5時30分 (A は午前)\n5(お茶) → 名前つき (コマンドライン)";
+const char16_t TIME_FIELD_HINT[] = u"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\nP5:30 → 午後5時30分 (A は午前)";
 
 static const BottomButton BOTTOM_BUTTONS_TEXTS[] = {
     {ID_ADD, u"タイマー追加", u"A"},
@@ -146,4 +146,14 @@ void AccessibleShortcut(int controlId, char16_t (&key)[ACCESSIBLE_KEY_UNITS])
     // The key of row i is the digit (i + 1) mod 10: row 10 is 0.
     const char16_t digit[2] = {static_cast<char16_t>(u'0' + (row + 1) % 10), 0};
     TextAppend(key, ACCESSIBLE_KEY_UNITS, digit);
+}
+
+void TimeFieldTip(const char16_t* timeText, char16_t (&tip)[TIME_FIELD_TIP_UNITS])
+{
+    char16_t reading[TIME_READING_UNITS];
+    TimeTextReading(timeText, reading);
+    TextCopy(tip, TIME_FIELD_TIP_UNITS, reading);
+    if (reading[0] != 0)
+        TextAppend(tip, TIME_FIELD_TIP_UNITS, u"\n\n");   // a line between, so that it is not read as a form
+    TextAppend(tip, TIME_FIELD_TIP_UNITS, TIME_FIELD_HINT);
 }

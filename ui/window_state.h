@@ -25,6 +25,8 @@ struct WindowState {
     ImeContext TimeFieldImeContext;                 // the timer dialog's time field's input context
     int32_t EditIndex;
     char16_t EditShownTime[TIME_TEXT_BUFFER_UNITS];  // the time text the edit form showed at its start
+    WindowHandle TimeFieldTip;                      // the timer dialog's tip at the mouse on its time field
+    WindowHandle TimeFieldFocusTip;                 // and the one shown while the field has the focus
     uint8_t HotKeyRegistered;
     WindowHandle ToolTip;                           // one tooltip control for every control of the window
     char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show

@@ -4,6 +4,8 @@
 //                              and prints "x y width height" of the window, then of its client area, on screen
 //   kvwin press WINDOW BUTTON  clicks BUTTON (add, mute, settings, cancel) as its WM_COMMAND does; a dialog is
 //                              then waited for until it has gone
+//   kvwin tip TEXT             waits until a tooltip of the program shows a text that begins with TEXT, and prints
+//                              "x y width height" of it on screen
 //   kvwin row N                prints the text of the time display of row N (from 1), in UTF-8
 //   kvwin bands FLAGS          waits until the band behind each row is red where FLAGS has a 1 (row 1 first) and
 //                              has the menu colour elsewhere, the buttons' band too
@@ -49,6 +51,17 @@ int Show(const Program& program, const wchar_t* caption) {
   return 0;
 }
 
+int Tip(const Program& program, const std::wstring& text) {
+  RECT r{};
+  const bool shown = WaitFor([&] {
+    for (HWND tip : Shown(program.pi.dwProcessId, L"tooltips_class32"))
+      if (Text(tip).rfind(text, 0) == 0 && GetWindowRect(tip, &r)) return true;
+    return false;
+  }, program.waitMs);
+  if (shown) printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  return shown ? 0 : 1;
+}
+
 int Row(const Program& program, int row) {
   if (row < 1 || !program.Control(ID_ROW_TIME + row - 1)) return 1;
   char utf8[1024] = "";
@@ -71,8 +84,9 @@ int wmain(int argc, wchar_t** argv) {
   const bool press = command == L"press" && argc == 4 && window && button;
   const bool row = command == L"row" && argc == 3;
   const bool bands = command == L"bands" && argc == 3;
-  if (!show && !press && !row && !bands) {
-    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close\n");
+  const bool tip = command == L"tip" && argc == 3;
+  if (!show && !press && !row && !bands && !tip) {
+    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | tip TEXT | row N | bands FLAGS | close\n");
     return 2;
   }
   Program program;
@@ -80,6 +94,7 @@ int wmain(int argc, wchar_t** argv) {
   program.Attach();
   if (show) return Show(program, window->caption);
   if (row) return Row(program, _wtoi(argv[2]));
+  if (tip) return Tip(program, argv[2]);
   if (bands) {
     std::vector<bool> red;
     for (const wchar_t* flag = argv[2]; *flag; ++flag) red.push_back(*flag == L'1');

@@ -185,10 +185,13 @@ TEST_F(Window, PausesAndResumesByKeyAndButton) {
   EXPECT_EQ(0u, app.Dialogs(nullptr));
 }
 
-// A control's tip: a row's whole name and its time left, which follows the row while it shows; a button's key; the
-// forms of a time text on the time field and its label. The tools go with their rows. Screen readers hear the same.
+// A control's tip: a row's whole name and its time left, which follows the row while it shows; a button's key; on the
+// time field, while it has the focus and at the mouse on it and its label, what the typed text means above the forms
+// of a time text, and after OK on a text that is no time, that it is none. The tools go with their rows. Screen
+// readers hear the same.
 TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
-  const std::wstring name = L"洗濯機の脱水を始める", hint = L"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\n";
+  const std::wstring name = L"洗濯機の脱水を始める";
+  const std::wstring hint = L"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\nP5:30 → 午後5時30分 (A は午前)";
   Program app;
   HWND tip = nullptr;
   auto move = [&](HWND control) {  // X coordinates on the desktop are the Windows screen coordinates
@@ -227,12 +230,32 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   ASSERT_TRUE(app.WaitRows(1));
   EXPECT_EQ(5 + 1 * 4, Send(tip, TTM_GETTOOLCOUNT)) << "no tool is left for the rows that went";
   HWND dlg = app.Open(ID_ADD, kAdd);
-  HWND field = GetDlgItem(dlg, IDC_TIME);
+  HWND field = GetDlgItem(dlg, IDC_TIME), ok = GetDlgItem(dlg, IDOK);
+  ASSERT_TRUE(comes(hint)) << "the forms show while the time field has the focus";
+  EXPECT_EQ(hint, Text(tip)) << "alone while it is empty";
+  Foreground(dlg);
+  Press(L"5 space m i n");
+  ASSERT_TRUE(comes(L"5時間\n\n" + hint)) << "what the typed text means, above the forms";
+  RECT shown{}, button{}, overlap{};
+  GetWindowRect(tip, &shown);
+  GetWindowRect(ok, &button);
+  EXPECT_FALSE(IntersectRect(&overlap, &shown, &button)) << "OK stays free";
+  Shot(dlg, nullptr, "time_field_reading");
+  Press(L"Tab");
+  EXPECT_TRUE(WaitFor([&] { return !shows(L"5時間"); })) << "the tip goes with the focus";
   move(field);
-  EXPECT_TRUE(comes(hint));
-  move(GetDlgItem(dlg, IDOK));
-  EXPECT_TRUE(WaitFor([&] { return !shows(hint); })) << "the hint goes with the mouse";
+  EXPECT_TRUE(comes(L"5時間\n")) << "and comes with the mouse";
+  move(ok);
+  EXPECT_TRUE(WaitFor([&] { return !shows(L"5時間"); })) << "and goes with it";
   move(GetWindow(field, GW_HWNDPREV));
-  EXPECT_TRUE(comes(hint)) << "and comes back on the label";
+  EXPECT_TRUE(comes(L"5時間\n")) << "and comes back on the label";
+  Press(L"shift+Tab");
+  Press(L"x y z");
+  ASSERT_TRUE(comes(L"時間になりません\n"));
+  move(ok);
+  Xdotool(L"click 1");
+  EXPECT_TRUE(WaitFor([&] { return Send(field, EM_GETSEL) == MAKELONG(0, 3); })) << "OK selects the refused text";
+  EXPECT_TRUE(comes(L"時間になりません\n")) << "the tip says why";
+  EXPECT_TRUE(IsWindowVisible(dlg)) << "and the dialog stays";
   app.Close(dlg, IDCANCEL);
 }

@@ -1,7 +1,9 @@
 // Fuzz target: any text through the time-text reader. Both forms of the value read must fit the buffer, and the edit
-// form must read back as that value rounded up to whole seconds.
+// form must read back as that value rounded up to whole seconds. Its reading in words fits its buffer and says a time
+// exactly when a timer takes the text.
 #include "app_state.h"
 #include "fuzz_support.h"
+#include "time_reading.h"
 #include "time_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -19,5 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     uint64_t again = 0;
     Check(ParseTimeText(&again, App.TimeTextBuffer) == clockMode);
     Check(again == (clockMode ? seconds * 1000 % MS_PER_DAY : seconds * 1000));
+    char16_t reading[TIME_READING_UNITS];
+    Check(TimeTextReading(text.data(), reading) == (clockMode || value != 0));
+    Check(Terminated(reading, TIME_READING_UNITS));
     return 0;
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "fakes.h"
 #include "name_history.h"
+#include "time_reading.h"
 #include "time_text.h"
 #include "timer_table.h"
 
@@ -39,6 +40,43 @@ TEST_F(EngineTest, FormatsDisplayAndEditForms) {
     for (auto [value, clock, padded, editForm] : cases) {
         EXPECT_EQ(padded, std::u16string(FormatTimeText(value, clock))) << value;
         EXPECT_EQ(editForm, std::u16string(FormatEditTimeText(value, clock))) << value;
+    }
+}
+
+// The reading the timer dialog shows of a text, and that OK takes the text exactly when the reading is a time.
+TEST_F(EngineTest, ReadsTimeTextsBack) {
+    const std::pair<std::u16string, std::u16string> cases[] = {   // text, reading
+        // what new users typed
+        {u"5 min", u"5時間"},            {u"30 sec", u"30時間"},          {u"30 s", u"30時間"},
+        {u"1時間30分", u"1時間0分30秒"}, {u"45秒", u"45分"},              {u"5:30pm", u"5時間30分"},
+        {u"5:30 PM", u"5時間30分"},      {u"P 5:30", u"午後0時5分30秒に通知"}, {u"5(tea)", u"5時間"},
+        {u"P12:00", u"午前0時に通知"},   {u"0", u"時間になりません"},    {u"xyz", u"時間になりません"},
+        {u"\uFF11\uFF10", u"時間になりません"}, {u"", u""},
+        // the forms the hint and the ReadMe give, and what the language makes of other texts
+        {u"5", u"5分"},                  {u"90", u"1時間30分"},           {u"1:30", u"1時間30分"},
+        {u"0:0:30", u"30秒"},            {u"0:0:45", u"45秒"},            {u"1:90", u"2時間30分"},
+        {u"0:0:3600", u"1時間"},         {u"1::30", u"1時間0分30秒"},     {u"5:", u"5分"},
+        {u"5::", u"5時間"},              {u":30", u"30分"},               {u" 5", u"5分"},
+        {u"-5", u"5分"},                 {u"5m", u"5分"},                 {u"90s", u"1時間30分"},
+        {u"30s", u"30分"},               {u"1h30m20s", u"1時間30分20秒"}, {u"1.30", u"1時間30分"},
+        {u"1:2:3:4", u"1時間2分3秒"},    {u"x", u"時間になりません"},    {u" A9:30", u"9秒"},
+        {u"253027839544382683", u"1秒"},   // wraps to 32 ms: rounded up as the row shows it
+        {u"A9:30", u"午前9時30分に通知"}, {u"am9:30", u"午前9時30分に通知"}, {u"AM 9:30", u"午前0時9分30秒に通知"},
+        {u"A7:00", u"午前7時に通知"},    {u"P5", u"午後5時に通知"},       {u"P5:30", u"午後5時30分に通知"},
+        {u"pm5:30:15", u"午後5時30分15秒に通知"}, {u"PM12", u"午前0時に通知"}, {u"PM12:30", u"午前0時30分に通知"},
+        {u"AM12:30", u"午後0時30分に通知"}, {u"A15:30", u"午後3時30分に通知"}, {u"P15", u"午前3時に通知"},
+        {u"A25", u"午前1時に通知"},      {u"A9:30:75", u"午前9時31分15秒に通知"}, {u"A23:60", u"午前0時に通知"},
+        {u"A", u"午前0時に通知"},        {u"abc", u"午前0時に通知"},      {u"P", u"午後0時に通知"},
+        {u"PM", u"午後0時に通知"},       {u"pause", u"午後0時に通知"},    {u"P0:00", u"午後0時に通知"},
+        {u"PM 5", u"午後0時5分に通知"},  {u"A0:0:1", u"午前0時0分1秒に通知"},
+    };
+    for (const auto& [text, expected] : cases) {
+        char16_t reading[TIME_READING_UNITS];
+        const int takes = TimeTextReading(text.c_str(), reading);
+        App.Timers.Count = 0;
+        const int added = AddTimer(text.c_str(), nullptr);
+        EXPECT_EQ(expected, reading) << testing::PrintToString(text);
+        EXPECT_EQ(added, takes) << testing::PrintToString(text);
     }
 }
 

@@ -1,6 +1,7 @@
 // The timer dialog, in add mode (a new timer) and in edit mode (the row's time and name
 // filled in; OK restarts that timer). The time field has no input method while it is open, and
-// a tooltip with the forms of a time text.
+// a tooltip with what its text means and the forms of a time text; OK on a text that makes no
+// timer says so there.
 #include "ui.h"
 #include <imm.h>
 #include "app_state.h"
@@ -11,33 +12,122 @@
 #include "control_texts.h"
 #include "text16.h"
 
-// A tooltip on the time field and on its label with the forms of a time text. Owned by the
-// dialog, it goes when the dialog goes.
-static void AddTimeFieldHint(HWND dialog)
+// The time field's tips say what the text in the field means, above the forms of a time text:
+// one at the mouse on the field and on its label, and one that shows by itself while the field
+// has the keyboard focus. The dialog owns them, so they go when it goes.
+const UINT_PTR FOCUS_TOOL_ID = 0;
+
+static HWND HoverTip() { return static_cast<HWND>(Ui.TimeFieldTip); }
+static HWND FocusTip() { return static_cast<HWND>(Ui.TimeFieldFocusTip); }
+
+static HWND CreateTip(HWND dialog)
 {
     HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
                                static_cast<HINSTANCE>(Ui.Instance), nullptr);
-    HWND field = GetDlgItem(dialog, IDC_TIME);
-    if (!tip || !field)
-        return;
-    SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);   // one form a line
+    if (tip)
+        SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);   // one line a form
+    return tip;
+}
+
+static TOOLINFOW Tool(HWND dialog, UINT flags, UINT_PTR id)
+{
     TOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uFlags = flags;
     tool.hwnd = dialog;
-    tool.uId = reinterpret_cast<UINT_PTR>(field);
-    tool.lpszText = const_cast<wchar_t*>(AsWide(TIME_FIELD_HINT));
-    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    // The label "時間:" comes just before the field. A static lets the mouse through to the
-    // dialog, so its tool is its rectangle of the dialog.
+    tool.uId = id;
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    return tool;
+}
+
+// The tools as TTM_ADDTOOLW and TTM_UPDATETIPTEXTW take them: on the focus tip the one that it
+// shows where it is put; on the mouse's tip the field, and the label "時間:" just before it, which
+// lets the mouse through to the dialog, so that its tool is its rectangle of the dialog.
+static void TimeFieldTools(HWND dialog, TOOLINFOW (&tools)[3])
+{
+    HWND field = GetDlgItem(dialog, IDC_TIME);
+    tools[0] = Tool(dialog, TTF_TRACK | TTF_ABSOLUTE, FOCUS_TOOL_ID);
+    tools[1] = Tool(dialog, TTF_IDISHWND | TTF_SUBCLASS, reinterpret_cast<UINT_PTR>(field));
+    tools[2] = Tool(dialog, TTF_SUBCLASS, IDC_TIME);
     HWND label = GetWindow(field, GW_HWNDPREV);
-    if (!label || !GetWindowRect(label, &tool.rect))
+    if (label && GetWindowRect(label, &tools[2].rect))
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&tools[2].rect), 2);
+}
+
+static void UpdateTimeFieldTips(HWND dialog)
+{
+    wchar_t text[TIME_TEXT_UNITS];
+    char16_t tip[TIME_FIELD_TIP_UNITS];
+    GetDlgItemTextW(dialog, IDC_TIME, text, TIME_TEXT_UNITS);
+    TimeFieldTip(AsUtf16(text), tip);
+    TOOLINFOW tools[3];
+    TimeFieldTools(dialog, tools);
+    for (TOOLINFOW& tool : tools) {
+        tool.lpszText = AsWide(tip);
+        SendMessageW(&tool == tools ? FocusTip() : HoverTip(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+static void AddTimeFieldTips(HWND dialog)
+{
+    Ui.TimeFieldTip = CreateTip(dialog);
+    Ui.TimeFieldFocusTip = CreateTip(dialog);
+    if (!HoverTip() || !FocusTip())
         return;
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&tool.rect), 2);
-    tool.uFlags = TTF_SUBCLASS;
-    tool.uId = IDC_TIME;
-    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tools[3];
+    TimeFieldTools(dialog, tools);
+    for (TOOLINFOW& tool : tools)
+        SendMessageW(&tool == tools ? FocusTip() : HoverTip(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    UpdateTimeFieldTips(dialog);
+}
+
+// Level with the field, beside the dialog, where it covers none of the dialog's controls: to the
+// right, or to the left where the screen ends first. Meanwhile the mouse's tip would only say
+// the same again.
+static void ShowFocusTip(HWND dialog)
+{
+    TOOLINFOW tool = Tool(dialog, TTF_TRACK | TTF_ABSOLUTE, FOCUS_TOOL_ID);
+    RECT frame = {}, field = {};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetWindowRect(dialog, &frame);
+    GetWindowRect(GetDlgItem(dialog, IDC_TIME), &field);
+    GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+    const LONG width = LOWORD(SendMessageW(FocusTip(), TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool)));
+    LONG x = frame.right;
+    if (x + width > monitor.rcWork.right && frame.left - width >= monitor.rcWork.left)
+        x = frame.left - width;
+    SendMessageW(FocusTip(), TTM_TRACKPOSITION, 0, MAKELPARAM(x, field.top));
+    SendMessageW(FocusTip(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(HoverTip(), TTM_ACTIVATE, FALSE, 0);
+}
+
+static void HideFocusTip(HWND dialog)
+{
+    TOOLINFOW tool = Tool(dialog, TTF_TRACK | TTF_ABSOLUTE, FOCUS_TOOL_ID);
+    SendMessageW(FocusTip(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(HoverTip(), TTM_ACTIVATE, TRUE, 0);
+}
+
+static void OnTimeFieldNotice(HWND dialog, int notice)
+{
+    const int focused = GetFocus() == GetDlgItem(dialog, IDC_TIME);
+    if (notice == EN_CHANGE)
+        UpdateTimeFieldTips(dialog);
+    // Shown again after a change too: the tip's width follows its text.
+    if ((notice == EN_CHANGE && focused) || notice == EN_SETFOCUS)
+        ShowFocusTip(dialog);
+    if (notice == EN_KILLFOCUS)
+        HideFocusTip(dialog);
+}
+
+// OK did not take the time text: the field gets the focus with its text selected, to be typed
+// over, and the tip says what the text means, or that it is no time.
+static void RefuseTimeText(HWND dialog)
+{
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_TIME)), TRUE);
+    ShowFocusTip(dialog);
 }
 
 static void InitTimerDialog(HWND dialog)
@@ -48,7 +138,7 @@ static void InitTimerDialog(HWND dialog)
         SendDlgItemMessageW(dialog, IDC_NAME, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(App.History.Entries[i])));
     // Digits and A, P, M are typed straight into the time field, without the input method.
     Ui.TimeFieldImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), nullptr);
-    AddTimeFieldHint(dialog);
+    AddTimeFieldTips(dialog);
 }
 
 // Reads both fields; 0 when the time field is empty.
@@ -80,17 +170,28 @@ INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             wchar_t timeText[TIME_TEXT_UNITS], name[MAX_NAME_LENGTH + 1];
             if (ReadTimerFields(dialog, timeText, name) && AddTimer(AsUtf16(timeText), AsUtf16(name)))
                 AcceptTimer(dialog, name);
+            else
+                RefuseTimeText(dialog);
             return TRUE;
         }
         case IDCANCEL:
             EndDialog(dialog, IDCANCEL);
             return TRUE;
+        case IDC_TIME:
+            OnTimeFieldNotice(dialog, HIWORD(wParam));
+            return TRUE;
         }
+        return FALSE;
+    case WM_MOVE:
+        // The focus tip goes along with the dialog.
+        if (FocusTip() && GetFocus() == GetDlgItem(dialog, IDC_TIME))
+            ShowFocusTip(dialog);
         return FALSE;
     case WM_DESTROY:
         if (Ui.TimeFieldImeContext)
             ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), static_cast<HIMC>(Ui.TimeFieldImeContext));
         Ui.TimeFieldImeContext = nullptr;
+        Ui.TimeFieldTip = Ui.TimeFieldFocusTip = nullptr;   // the dialog's own, destroyed with it
         return FALSE;
     }
     return FALSE;
@@ -116,6 +217,8 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         if (Ui.EditIndex >= 0 && Ui.EditIndex < App.Timers.Count && ReadTimerFields(dialog, timeText, name) &&
             EditTimer(Ui.EditIndex, AsUtf16(timeText), Ui.EditShownTime, AsUtf16(name)))
             AcceptTimer(dialog, name);
+        else
+            RefuseTimeText(dialog);
         return TRUE;
     }
     return AddTimerDialogProc(dialog, message, wParam, lParam);
