@@ -28,10 +28,10 @@ int TextCopyWhole(char16_t* destination, int room, const char16_t* source)
 {
     int copied = TextCopy(destination, room, source);
     // A high surrogate at the end is half a character, whether the cut was made here or before.
-    if (copied > 0 && destination[copied - 1] >= 0xD800 && destination[copied - 1] <= 0xDBFF) {
+    // Every one at the end goes, so that a text cut again comes out the same.
+    while (copied > 0 && destination[copied - 1] >= 0xD800 && destination[copied - 1] <= 0xDBFF)
         --copied;
-        destination[copied] = 0;
-    }
+    destination[copied] = 0;
     return copied;
 }
 

@@ -8,8 +8,9 @@ int TextLength(const char16_t* text);
 // Copies at most room - 1 units and always terminates (room > 0). Returns units copied.
 int TextCopy(char16_t* destination, int room, const char16_t* source);
 // The one rule by which names are cut (room MAX_NAME_LENGTH + 1), from the timer dialog's field
-// and from requests alike: like TextCopy, but a copy never ends on a high surrogate, so that no
-// surrogate pair is split, nor is half of one kept that a field's own limit left at the end. A
+// and from requests alike: like TextCopy, but a copy never ends on a high surrogate (those at
+// its end are dropped), so that no surrogate pair is split, nor is half of one kept that a
+// field's own limit left at the end, and a name cut twice comes out as cut once. A
 // combining mark is a unit like any other: a letter whose marks do not fit stays without them,
 // as the dialog's field, which stops at 10 units, keeps it, so a name comes out the same
 // whichever way it came in.

@@ -37,15 +37,16 @@ TEST_F(NamesCut, AlikeFromARequestAndFromTheDialog) {
         {u"012345678" + smile, u"012345678"},             {u"01234567" + smile, u"01234567" + smile},
         {u"0123" + three + smile, u"0123" + three},       {u"012345678" + smile.substr(0, 1), u"012345678"},   // a half
         {u"012345678e\u0301", u"012345678e"},             {u"01234567e\u0301", u"01234567e\u0301"},
-        {u"かきくけこさしすせそ\u3099", u"かきくけこさしすせそ"},
+        {u"かきくけこさしすせそ\u3099", u"かきくけこさしすせそ"}, {u"0123456\xD800\xD800\xD800x", u"0123456"},
     };
     for (const auto& c : cases) {
         char16_t time[TIME_TEXT_UNITS], fromRequest[MAX_NAME_LENGTH + 1];
         SplitTimerRequest((u"5(" + c.Given + u")").c_str(), time, fromRequest);
         App.Timers.Count = 0;
+        AddTimer(time, fromRequest);
         AddTimer(u"5", c.Given.substr(0, MAX_NAME_LENGTH).c_str());
-        EXPECT_EQ(c.Kept, fromRequest) << &c - cases;
-        EXPECT_EQ(c.Kept, App.Timers.Records[0].Name) << &c - cases;
+        EXPECT_EQ(c.Kept, App.Timers.Records[0].Name) << &c - cases << " from a request";
+        EXPECT_EQ(c.Kept, App.Timers.Records[1].Name) << &c - cases << " from the dialog";
     }
 }
 
