@@ -32,10 +32,19 @@ static AccessibilityCalls Com;
 
 static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
-static HRESULT Answer(const char16_t* text, BSTR* out)
+// Our name (shortcut 0) or keyboard shortcut (1) for the control itself into *out, when we have
+// one; false leaves the question to the standard object, as when the text cannot be allocated.
+static bool OwnText(HWND control, const VARIANT& child, int shortcut, BSTR* out)
 {
+    char16_t name[TIP_TEXT_UNITS];
+    char16_t key[ACCESSIBLE_KEY_UNITS];
+    AccessibleName(GetDlgCtrlID(control), name);
+    AccessibleShortcut(GetDlgCtrlID(control), key);
+    const char16_t* text = shortcut ? key : name;
+    if (!out || !IsSelf(child) || text[0] == 0)
+        return false;
     *out = Com.SysAllocString(AsWide(text));
-    return *out ? S_OK : E_OUTOFMEMORY;
+    return *out != nullptr;
 }
 
 struct AccessibleControl : IAccessible {
@@ -86,19 +95,11 @@ struct AccessibleControl : IAccessible {
     // IAccessible: the name and the shortcut are ours where we have them.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        char16_t text[TIP_TEXT_UNITS];
-        AccessibleName(GetDlgCtrlID(Control), text);
-        if (name && IsSelf(child) && text[0] != 0)
-            return Answer(text, name);
-        return Standard->get_accName(child, name);
+        return OwnText(Control, child, 0, name) ? S_OK : Standard->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override
     {
-        char16_t key[ACCESSIBLE_KEY_UNITS];
-        AccessibleShortcut(GetDlgCtrlID(Control), key);
-        if (shortcut && IsSelf(child) && key[0] != 0)
-            return Answer(key, shortcut);
-        return Standard->get_accKeyboardShortcut(child, shortcut);
+        return OwnText(Control, child, 1, shortcut) ? S_OK : Standard->get_accKeyboardShortcut(child, shortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return Standard->get_accParent(parent); }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override { return Standard->get_accChildCount(count); }

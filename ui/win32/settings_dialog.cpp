@@ -55,6 +55,22 @@ static void FreeSettingsIcon(HWND dialog)
     DestroyIcon(icon);
 }
 
+// OK: the hot key and remember-at-shutdown as the dialog shows them.
+static void AcceptSettings(HWND dialog)
+{
+    App.HotKey = static_cast<uint16_t>(SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+    const int32_t remembered = App.RememberAtShutdown;
+    App.RememberAtShutdown = IsDlgButtonChecked(dialog, IDC_REMEMBER) == BST_CHECKED ? 1 : 0;
+    // Written at once, so that they hold even if the program is killed later.
+    SaveHotKeySettings();
+    // The journal starts with the setting, and goes with it: a stale one would bring back timers
+    // long gone at some later start.
+    if (App.RememberAtShutdown)
+        JournalTimers();
+    else if (remembered)
+        DiscardJournal();
+}
+
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
@@ -66,29 +82,15 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_DESTROY:
         FreeSettingsIcon(dialog);
         return FALSE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            App.HotKey = static_cast<uint16_t>(SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
-        {
-            const int32_t remembered = App.RememberAtShutdown;
-            App.RememberAtShutdown = IsDlgButtonChecked(dialog, IDC_REMEMBER) == BST_CHECKED ? 1 : 0;
-            // Written at once, so that they hold even if the program is killed later.
-            SaveHotKeySettings();
-            // The journal starts with the setting, and goes with it: a stale one would bring
-            // back timers long gone at some later start.
-            if (App.RememberAtShutdown)
-                JournalTimers();
-            else if (remembered)
-                DiscardJournal();
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
+    case WM_COMMAND: {
+        const int command = LOWORD(wParam);
+        if (command != IDOK && command != IDCANCEL)
+            return FALSE;
+        if (command == IDOK)
+            AcceptSettings(dialog);
+        EndDialog(dialog, command);
+        return TRUE;
+    }
     }
     return FALSE;
 }
