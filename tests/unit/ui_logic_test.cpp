@@ -45,6 +45,7 @@ TEST_F(NamesCut, AlikeFromARequestAndFromTheDialog) {
         App.Timers.Count = 0;
         AddTimer(time, fromRequest);
         AddTimer(u"5", c.Given.substr(0, MAX_NAME_LENGTH).c_str());
+        EXPECT_EQ(c.Kept, fromRequest) << &c - cases << " split";
         EXPECT_EQ(c.Kept, App.Timers.Records[0].Name) << &c - cases << " from a request";
         EXPECT_EQ(c.Kept, App.Timers.Records[1].Name) << &c - cases << " from the dialog";
     }
