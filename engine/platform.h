@@ -1,6 +1,6 @@
 // The engine's and the store's only way to the platform: the clock, the local time,
-// character stepping and case, and the module path. The Win32 build implements these with
-// the real calls (ui/win32/platform.cpp); the native unit tests with a fake clock.
+// character stepping and case, and the program's path. The Win32 build implements these with
+// the real calls (engine/win32/platform.cpp); the native unit tests with a fake clock.
 #pragma once
 #include <cstdint>
 
@@ -23,7 +23,5 @@ void PlatformUpperCase(char16_t* text);
 // CharNextW: the start of the next character; stays on the terminator; never stops
 // between the two halves of a surrogate pair.
 const char16_t* PlatformNextChar(const char16_t* position);
-// CharPrevW: the start of the character before position, or start itself.
-const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* position);
 // GetModuleFileNameW of the program: units written (without terminator), 0 on failure.
 int PlatformModuleFileName(char16_t* buffer, int room);

@@ -27,12 +27,11 @@ int TextCopy(char16_t* destination, int room, const char16_t* source)
 int TextCopyWhole(char16_t* destination, int room, const char16_t* source)
 {
     int copied = TextCopy(destination, room, source);
-    // A high surrogate cut off from its low half would be half a character.
-    if (copied > 0 && destination[copied - 1] >= 0xD800 && destination[copied - 1] <= 0xDBFF
-        && source[copied] >= 0xDC00 && source[copied] <= 0xDFFF) {
+    // A high surrogate at the end is half a character, whether the cut was made here or before.
+    // Every one at the end goes, so that a text cut again comes out the same.
+    while (copied > 0 && destination[copied - 1] >= 0xD800 && destination[copied - 1] <= 0xDBFF)
         --copied;
-        destination[copied] = 0;
-    }
+    destination[copied] = 0;
     return copied;
 }
 

@@ -7,7 +7,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 fonts-wine xvfb xdotool imagemagick x11-utils
   fonts-ipafont-gothic icoutils faketime libfaketime
-  libgtest-dev googletest cmake g++ make python3
+  libgtest-dev googletest cmake g++ make python3 universal-ctags
   clang libclang-rt-14-dev
   locales
 )

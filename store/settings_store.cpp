@@ -30,13 +30,8 @@ static void LoadHistory(RegistryKey key)
     }
 }
 
-void LoadSettings()
+static void LoadFrom(RegistryKey key, const void*)
 {
-    App.History.Count = 0;
-    RegistryKey key = nullptr;
-    if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;   // first start: every setting keeps its zero default
-
     // Position is one 8-byte value: X in the low half, Y in the high half.
     uint64_t position = ReadStoredInteger(key, u"Position", PackPosition(), 8);
     App.Position.X = static_cast<int32_t>(static_cast<uint32_t>(position));
@@ -49,15 +44,17 @@ void LoadSettings()
 
     LoadHistory(key);
     RestoreTimers(key);
-    RegistryCloseKey(key);
 }
 
-void SaveSettings()
+void LoadSettings()
 {
-    RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;
+    App.History.Count = 0;
+    // No key at the first start: every setting keeps its zero default.
+    UseKey(SETTINGS_KEY_PATH, KEY_EXISTING, REGISTRY_ALL_ACCESS, LoadFrom, nullptr);
+}
 
+static void SaveTo(RegistryKey key, const void*)
+{
     WriteStoredInteger(key, u"Position", REGISTRY_TYPE_BINARY, PackPosition(), 8);
     WriteStoredInteger(key, u"Mute", REGISTRY_TYPE_BINARY, static_cast<uint32_t>(App.Mute), 4);
     WriteStoredInteger(key, u"TopMost", REGISTRY_TYPE_BINARY, static_cast<uint32_t>(App.TopMost), 4);
@@ -70,28 +67,22 @@ void SaveSettings()
         else
             RegistryDeleteValue(key, name);
     }
-    RegistryCloseKey(key);
 }
 
-void SaveHotKeySettings()
+void SaveSettings() { UseKey(SETTINGS_KEY_PATH, KEY_CREATED, REGISTRY_ALL_ACCESS, SaveTo, nullptr); }
+
+static void SaveHotKeyTo(RegistryKey key, const void*)
 {
-    RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_WRITE_ACCESS, &key))
-        return;
     // Byte 0 the virtual key, byte 1 the HOTKEYF flags.
     WriteStoredInteger(key, u"HotKey", REGISTRY_TYPE_BINARY, App.HotKey, 2);
     WriteStoredInteger(key, u"SuspendEnd", REGISTRY_TYPE_DWORD, static_cast<uint32_t>(App.RememberAtShutdown), 4);
-    RegistryCloseKey(key);
 }
 
-void FlushSettings()
-{
-    RegistryKey key = nullptr;
-    if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;
-    RegistryFlushKey(key);
-    RegistryCloseKey(key);
-}
+void SaveHotKeySettings() { UseKey(SETTINGS_KEY_PATH, KEY_CREATED, REGISTRY_WRITE_ACCESS, SaveHotKeyTo, nullptr); }
+
+static void Flush(RegistryKey key, const void*) { RegistryFlushKey(key); }
+
+void FlushSettings() { UseKey(SETTINGS_KEY_PATH, KEY_EXISTING, REGISTRY_ALL_ACCESS, Flush, nullptr); }
 
 void HandOverAtSessionEnd()
 {

@@ -1,9 +1,22 @@
-// The stored-value helpers: value names, and reading and writing integers, texts and bytes.
+// The stored-value helpers: the way to a key, value names, and reading and writing integers,
+// texts and bytes.
 #include "stored_values.h"
 #include "byte_order.h"
 #include "text16.h"
 
 const char16_t SETTINGS_KEY_PATH[] = u"Software\\Brelwix\\Korvalinde";
+
+int UseKey(const char16_t* path, int reach, uint32_t access, void (*work)(RegistryKey key, const void* data),
+           const void* data)
+{
+    RegistryKey key = nullptr;
+    const int opened = reach == KEY_CREATED ? RegistryCreateKey(path, access, &key) : RegistryOpenKey(path, access, &key);
+    if (!opened)
+        return 0;
+    work(key, data);
+    RegistryCloseKey(key);
+    return 1;
+}
 
 void MakeValueName(char16_t (&name)[VALUE_NAME_UNITS], const char16_t* prefix, int index)
 {

@@ -1,5 +1,5 @@
-// The stored-value helpers both halves of the store use: the settings key, the value-name
-// builder, and one read and one write helper per kind of value (little-endian integer, text,
+// The stored-value helpers both halves of the store use: the settings key and the way to any
+// key, the value-name builder, and one read and one write helper per kind of value (little-endian integer, text,
 // bytes). Each read gives a sound result for a value that is missing or of the wrong size.
 #pragma once
 #include <cstdint>
@@ -9,6 +9,17 @@ extern const char16_t SETTINGS_KEY_PATH[];
 
 const int VALUE_NAME_UNITS = 16;
 const int TEXT_VALUE_UNITS = 264;   // the longest text stored: the quoted path under RunOnce
+
+// How UseKey comes to its key: only an existing one (a missing key means nothing to read, flush or
+// delete), or one created with its missing parents when needed (for writing).
+const int KEY_EXISTING = 0;
+const int KEY_CREATED = 1;
+
+// The one way the store reaches a key under HKEY_CURRENT_USER: opens or creates it with the access
+// given, hands it to work with data, and closes it. 0, without calling work, when the key cannot
+// be had (a failure the callers ignore: defaults, or nothing saved).
+int UseKey(const char16_t* path, int reach, uint32_t access, void (*work)(RegistryKey key, const void* data),
+           const void* data);
 
 // prefix + index, as "%s%d" makes it ("History3", "Suspend0").
 void MakeValueName(char16_t (&name)[VALUE_NAME_UNITS], const char16_t* prefix, int index);

@@ -96,7 +96,7 @@ static void DecodeRecord(const uint8_t* bytes, TimerRecord* record)
     }
 }
 
-static void WriteTimerValues(RegistryKey key)
+static void WriteTimerValues(RegistryKey key, const void*)
 {
     char16_t name[VALUE_NAME_UNITS];
     uint8_t bytes[SUSPEND_RECORD_BYTES];
@@ -107,43 +107,37 @@ static void WriteTimerValues(RegistryKey key)
     }
 }
 
-static void DeleteTimerValues(RegistryKey key, int from)
+// The Suspend values from *from (an int) on.
+static void DeleteTimerValues(RegistryKey key, const void* from)
 {
+    const int first = *static_cast<const int*>(from);
     char16_t name[VALUE_NAME_UNITS];
-    for (int i = from < 0 ? 0 : from; i < MAX_TIMERS; ++i) {
+    for (int i = first < 0 ? 0 : first; i < MAX_TIMERS; ++i) {
         MakeValueName(name, u"Suspend", i);
         RegistryDeleteValue(key, name);
     }
 }
 
-void SaveTimers()
+// Every value was taken up at the start, so what lies behind the table is a timer that went.
+static void WriteJournal(RegistryKey key, const void*)
 {
-    RegistryKey key = nullptr;
-    if (!RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;
-    // Values beyond Count from an earlier save stay: nothing here deletes.
-    WriteTimerValues(key);
-    RegistryCloseKey(key);
+    WriteTimerValues(key, nullptr);
+    DeleteTimerValues(key, &App.Timers.Count);
 }
+
+// Values beyond Count from an earlier save stay: nothing here deletes.
+void SaveTimers() { UseKey(SETTINGS_KEY_PATH, KEY_CREATED, REGISTRY_ALL_ACCESS, WriteTimerValues, nullptr); }
 
 void JournalTimers()
 {
-    RegistryKey key = nullptr;
-    if (!App.RememberAtShutdown || !RegistryCreateKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;
-    // Every value was taken up at the start, so what lies behind the table is a timer that went.
-    WriteTimerValues(key);
-    DeleteTimerValues(key, App.Timers.Count);
-    RegistryCloseKey(key);
+    if (App.RememberAtShutdown)
+        UseKey(SETTINGS_KEY_PATH, KEY_CREATED, REGISTRY_ALL_ACCESS, WriteJournal, nullptr);
 }
 
 void DiscardJournal()
 {
-    RegistryKey key = nullptr;
-    if (!RegistryOpenKey(SETTINGS_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;
-    DeleteTimerValues(key, 0);
-    RegistryCloseKey(key);
+    const int all = 0;
+    UseKey(SETTINGS_KEY_PATH, KEY_EXISTING, REGISTRY_ALL_ACCESS, DeleteTimerValues, &all);
 }
 
 void RememberTimers(int remember)
@@ -178,6 +172,11 @@ void RestoreTimers(RegistryKey key)
     }
 }
 
+static void WriteRunOnce(RegistryKey key, const void* command)
+{
+    WriteStoredText(key, RUN_ONCE_VALUE_NAME, static_cast<const char16_t*>(command), COMMAND_UNITS - 1);
+}
+
 void RegisterRunOnce()
 {
     char16_t command[COMMAND_UNITS] = {};
@@ -191,10 +190,6 @@ void RegisterRunOnce()
     command[1 + length] = u'"';
     command[2 + length] = 0;
 
-    RegistryKey key = nullptr;
-    if (!RegistryCreateKey(RUN_ONCE_KEY_PATH, REGISTRY_ALL_ACCESS, &key))
-        return;
-    WriteStoredText(key, RUN_ONCE_VALUE_NAME, command, COMMAND_UNITS - 1);
-    RegistryCloseKey(key);
+    UseKey(RUN_ONCE_KEY_PATH, KEY_CREATED, REGISTRY_ALL_ACCESS, WriteRunOnce, command);
 }
 

@@ -3,8 +3,10 @@
 
 The functions each file defines come from ctags; a file calls another when it names one of the
 other's functions outside comments and strings (not one it defines itself, nor an inline one of a
-header). Prints the file graph, then every cycle (a
-strongly connected group of more than one file); exits 1 when there is one.
+header): a call, or a reference that another call makes later (a window or dialog procedure, an
+enumeration callback, a work function handed over). A name after ".", "->" or "::" is a member's,
+not the function's. Prints the file graph, then every cycle (a strongly connected group of more
+than one file); exits 1 when there is one.
     python3 tools/call_cycles.py [engine store ui]
 """
 import re, subprocess, sys
@@ -26,7 +28,7 @@ def code(text):  # without comments, strings and characters
 
 calls = {f: set() for f in files}
 for f in files:
-    for word in set(re.findall(r"\b[A-Za-z_]\w*(?=\s*\()", code(Path(f).read_text()))):
+    for word in set(re.findall(r"(?<!\.)(?<!->)(?<!::)\b[A-Za-z_]\w*", code(Path(f).read_text()))):
         targets = defined.get(word, set())
         # A file's own (static) function, or an inline one of a header, is no call to another file.
         if f in targets or any(t.endswith(".h") for t in targets):

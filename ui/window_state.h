@@ -30,7 +30,7 @@ struct WindowState {
     uint8_t HotKeyRegistered;
     WindowHandle ToolTip;                           // one tooltip control for every control of the window
     char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show
-    int32_t AccessibilityReady;                     // COM is started: controls tell screen readers their names
+    int32_t AccessibilityReady;                     // 1 once COM is started for a screen reader, -1 when it failed
     int32_t LineHeight;
     int32_t CharWidth;
 };

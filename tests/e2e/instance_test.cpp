@@ -40,7 +40,7 @@ TEST_F(Instance, RequestsUpToAFullTableOfTen) {
   Table expected = {{90000, L"old"}, {240000, L"arg"}, {360000, L""}};
   const std::pair<std::wstring, Table> requests[] = {  // a request, and the timer it adds
       {L"5(tea)", {{300000, L"tea"}}}, {L"(tea)", {}}, {L"", {}}, {std::wstring(100000, L'('), {}}, {L"\xD800", {}},
-      {L"1(" + std::wstring(99990, L'\xD800') + L")", {{60000, std::wstring(10, L'\xD800')}}},
+      {L"1(" + std::wstring(99990, L'\xDC00') + L")", {{60000, std::wstring(10, L'\xDC00')}}},
       {L"pm5:30(夕方)", {{63000000, L"夕方"}}}, {L"20", {{1200000, L""}}}, {L"0:20:0(t)", {{1200000, L"t"}}},
       {L"20(u)", {{1200000, L"u"}}}};
   WriteRecord(0, {90000, 1, 0, 90000, L"old"});

@@ -86,9 +86,6 @@ void PlatformUpperCase(char16_t* text) {
         *text = *text >= u'a' && *text <= u'z' ? static_cast<char16_t>(*text - u'a' + u'A') : *text;
 }
 const char16_t* PlatformNextChar(const char16_t* p) { return *p == 0 ? p : p + (IsHigh(p[0]) && IsLow(p[1]) ? 2 : 1); }
-const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* p) {
-    return p <= start ? start : p - 1 > start && IsLow(p[-1]) && IsHigh(p[-2]) ? p - 2 : p - 1;
-}
 // GetModuleFileNameW: a path too long is cut to room - 1 units, and room is returned.
 int PlatformModuleFileName(char16_t* buffer, int room) {
     int length = static_cast<int>(Fake.ModulePath.size()), copied = std::min(length, room - 1);

@@ -116,6 +116,14 @@ TEST_F(StoreTest, TheJournalStaysUntilWrittenAnew) {
     EXPECT_EQ(Texts{}, NamesOf(Journal()));
 }
 
+// At the first start there is no key: reading, discarding the journal and flushing make none.
+TEST_F(StoreTest, OnlyAWriteMakesTheKey) {
+    LoadSettings();
+    DiscardJournal();
+    FlushSettings();
+    EXPECT_EQ(0u, Fake.Keys.count(SETTINGS_KEY));
+}
+
 // The end of the session saves the settings, and remembering the timers with a restart at the next logon: the
 // program's path quoted, cut to 259 units, or nothing without a path. The key is flushed once.
 TEST_F(StoreTest, TheEndOfTheSessionIsWrittenThrough) {

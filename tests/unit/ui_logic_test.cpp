@@ -18,8 +18,6 @@ TEST(UiLogic, SplitsRequests) {
         {u"5(tea", u"5(tea", u""},          {u"5)", u"5)", u""},
         {u"1:30()", u"1:30", u""},          {u"(a)(b)", u"", u"a)(b"},
         {u"5(0123456789AB)", u"5", u"0123456789"},
-        // A pair straddling the tenth unit is dropped whole.
-        {u"5(012345678\U0001F600)", u"5", u"012345678"},
         {std::u16string(300, u'1'), std::u16string(255, u'1'), u""},
     };
     for (const auto& c : cases) {
@@ -27,6 +25,29 @@ TEST(UiLogic, SplitsRequests) {
         SplitTimerRequest(c.Request.c_str(), time, name);
         EXPECT_EQ(c.Time, time) << &c - cases;
         EXPECT_EQ(c.Name, name) << &c - cases;
+    }
+}
+
+// A name comes out the same from a request and from the timer dialog, whose field stops at 10 units: no surrogate
+// pair split, no half of one kept; a combining mark that does not fit is cut off its letter, which stays.
+using NamesCut = FakesTest;
+TEST_F(NamesCut, AlikeFromARequestAndFromTheDialog) {
+    const std::u16string smile = u"\U0001F600", three = smile + smile + smile;
+    const struct { std::u16string Given, Kept; } cases[] = {
+        {u"012345678" + smile, u"012345678"},             {u"01234567" + smile, u"01234567" + smile},
+        {u"0123" + three + smile, u"0123" + three},       {u"012345678" + smile.substr(0, 1), u"012345678"},   // a half
+        {u"012345678e\u0301", u"012345678e"},             {u"01234567e\u0301", u"01234567e\u0301"},
+        {u"かきくけこさしすせそ\u3099", u"かきくけこさしすせそ"}, {u"0123456\xD800\xD800\xD800x", u"0123456"},
+    };
+    for (const auto& c : cases) {
+        char16_t time[TIME_TEXT_UNITS], fromRequest[MAX_NAME_LENGTH + 1];
+        SplitTimerRequest((u"5(" + c.Given + u")").c_str(), time, fromRequest);
+        App.Timers.Count = 0;
+        AddTimer(time, fromRequest);
+        AddTimer(u"5", c.Given.substr(0, MAX_NAME_LENGTH).c_str());
+        EXPECT_EQ(c.Kept, fromRequest) << &c - cases << " split";
+        EXPECT_EQ(c.Kept, App.Timers.Records[0].Name) << &c - cases << " from a request";
+        EXPECT_EQ(c.Kept, App.Timers.Records[1].Name) << &c - cases << " from the dialog";
     }
 }
 

@@ -1,6 +1,9 @@
 // Names for screen readers. A control of the main window answers WM_GETOBJECT with the
 // standard accessible object of the system, wrapped so that the name and keyboard shortcut of
 // ui/control_texts.h are reported instead; everything else is the standard object's.
+// COM and the accessibility DLLs (oleacc, ole32, oleaut32) cost every start time, and under Wine a
+// service process; most starts never meet a screen reader. So they are loaded by name, and COM
+// started, when a screen reader first asks a control for its client object.
 #include "ui.h"
 #include <ole2.h>
 #include <oleacc.h>
@@ -12,12 +15,36 @@
 // program's single-threaded apartment), so the counts need no locking.
 const int ACCESSIBLE_SLOTS = 64;
 
+// Ui.AccessibilityReady: not yet asked; COM started with these calls loaded; failed or ended for good.
+const int32_t ACCESSIBILITY_UNTRIED = 0;
+const int32_t ACCESSIBILITY_STARTED = 1;
+const int32_t ACCESSIBILITY_FAILED = -1;
+
+// The calls of the three DLLs the program uses, loaded by name.
+struct AccessibilityCalls {
+    HRESULT(WINAPI* CoInitializeEx)(void*, DWORD);
+    void(WINAPI* CoUninitialize)();
+    BSTR(WINAPI* SysAllocString)(const OLECHAR*);
+    HRESULT(WINAPI* CreateStdAccessibleObject)(HWND, LONG, REFIID, void**);
+    LRESULT(WINAPI* LresultFromObject)(REFIID, WPARAM, IUnknown*);
+};
+static AccessibilityCalls Com;
+
 static bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
-static HRESULT Answer(const char16_t* text, BSTR* out)
+// Our name (shortcut 0) or keyboard shortcut (1) for the control itself into *out, when we have
+// one; false leaves the question to the standard object, as when the text cannot be allocated.
+static bool OwnText(HWND control, const VARIANT& child, int shortcut, BSTR* out)
 {
-    *out = SysAllocString(AsWide(text));
-    return *out ? S_OK : E_OUTOFMEMORY;
+    char16_t name[TIP_TEXT_UNITS];
+    char16_t key[ACCESSIBLE_KEY_UNITS];
+    AccessibleName(GetDlgCtrlID(control), name);
+    AccessibleShortcut(GetDlgCtrlID(control), key);
+    const char16_t* text = shortcut ? key : name;
+    if (!out || !IsSelf(child) || text[0] == 0)
+        return false;
+    *out = Com.SysAllocString(AsWide(text));
+    return *out != nullptr;
 }
 
 struct AccessibleControl : IAccessible {
@@ -68,19 +95,11 @@ struct AccessibleControl : IAccessible {
     // IAccessible: the name and the shortcut are ours where we have them.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        char16_t text[TIP_TEXT_UNITS];
-        AccessibleName(GetDlgCtrlID(Control), text);
-        if (name && IsSelf(child) && text[0] != 0)
-            return Answer(text, name);
-        return Standard->get_accName(child, name);
+        return OwnText(Control, child, 0, name) ? S_OK : Standard->get_accName(child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override
     {
-        char16_t key[ACCESSIBLE_KEY_UNITS];
-        AccessibleShortcut(GetDlgCtrlID(Control), key);
-        if (shortcut && IsSelf(child) && key[0] != 0)
-            return Answer(key, shortcut);
-        return Standard->get_accKeyboardShortcut(child, shortcut);
+        return OwnText(Control, child, 1, shortcut) ? S_OK : Standard->get_accKeyboardShortcut(child, shortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return Standard->get_accParent(parent); }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override { return Standard->get_accChildCount(count); }
@@ -164,12 +183,43 @@ static AccessibleControl* WrapperFor(HWND control)
             free = &wrapper;
     }
     void* standard = nullptr;
-    if (!free || FAILED(CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), &standard)))
+    if (!free || FAILED(Com.CreateStdAccessibleObject(control, OBJID_CLIENT, __uuidof(IAccessible), &standard)))
         return nullptr;
     free->Standard = static_cast<IAccessible*>(standard);
     free->Control = control;
     free->References = 1;
     return free;
+}
+
+// A call of a DLL of the system directory (never one of the program's folder), as the generic
+// function pointer type that converts to any other; null when the DLL or the call is missing.
+typedef void(WINAPI* AnyCall)();
+static AnyCall LoadCall(const wchar_t* dll, const char* name)
+{
+    HMODULE module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<AnyCall>(GetProcAddress(module, name)) : nullptr;
+}
+
+// Loads the calls and starts COM on the window's thread, once; the DLLs stay for the run, since
+// the standard objects live in them.
+static bool StartAccessibility()
+{
+    if (Ui.AccessibilityReady != ACCESSIBILITY_UNTRIED)
+        return Ui.AccessibilityReady == ACCESSIBILITY_STARTED;
+    Ui.AccessibilityReady = ACCESSIBILITY_FAILED;
+    Com.CoInitializeEx = reinterpret_cast<decltype(Com.CoInitializeEx)>(LoadCall(L"ole32.dll", "CoInitializeEx"));
+    Com.CoUninitialize = reinterpret_cast<decltype(Com.CoUninitialize)>(LoadCall(L"ole32.dll", "CoUninitialize"));
+    Com.SysAllocString = reinterpret_cast<decltype(Com.SysAllocString)>(LoadCall(L"oleaut32.dll", "SysAllocString"));
+    Com.CreateStdAccessibleObject = reinterpret_cast<decltype(Com.CreateStdAccessibleObject)>(
+        LoadCall(L"oleacc.dll", "CreateStdAccessibleObject"));
+    Com.LresultFromObject =
+        reinterpret_cast<decltype(Com.LresultFromObject)>(LoadCall(L"oleacc.dll", "LresultFromObject"));
+    // Without COM the controls answer as the system makes them, without our names.
+    if (!Com.CoInitializeEx || !Com.CoUninitialize || !Com.SysAllocString || !Com.CreateStdAccessibleObject ||
+        !Com.LresultFromObject || FAILED(Com.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return false;
+    Ui.AccessibilityReady = ACCESSIBILITY_STARTED;
+    return true;
 }
 
 // WM_GETOBJECT for the control's client area: the wrapper, when the control has a name or a key
@@ -183,11 +233,13 @@ static LRESULT AnswerGetObject(HWND control, WPARAM flags)
     AccessibleShortcut(id, key);
     if (name[0] == 0 && key[0] == 0)
         return 0;
+    if (!StartAccessibility())
+        return 0;
     AccessibleControl* wrapper = WrapperFor(control);
     if (!wrapper)
         return 0;
     // LresultFromObject takes a reference of its own for the client.
-    const LRESULT answer = LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(wrapper));
+    const LRESULT answer = Com.LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(wrapper));
     wrapper->Release();
     return answer > 0 ? answer : 0;
 }
@@ -198,8 +250,7 @@ static LRESULT AnswerGetObject(HWND control, WPARAM flags)
 // to the server.
 static LRESULT CALLBACK AccessibleControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_GETOBJECT && Ui.AccessibilityReady &&
-        static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
         const LRESULT answer = AnswerGetObject(control, wParam);
         if (answer)
             return answer;
@@ -208,18 +259,12 @@ static LRESULT CALLBACK AccessibleControlProc(HWND control, UINT message, WPARAM
     return CallWindowProcW(previous, control, message, wParam, lParam);
 }
 
-void StartAccessibility()
-{
-    // Without COM the controls answer as the system makes them, without our names.
-    Ui.AccessibilityReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ? 1 : 0;
-}
-
 void EndAccessibility()
 {
     // Clients still holding a wrapper are cut off here; their references go with them.
-    if (Ui.AccessibilityReady)
-        CoUninitialize();
-    Ui.AccessibilityReady = 0;
+    if (Ui.AccessibilityReady == ACCESSIBILITY_STARTED)
+        Com.CoUninitialize();
+    Ui.AccessibilityReady = ACCESSIBILITY_FAILED;   // and never again in this run
 }
 
 void MakeAccessible(HWND control)

@@ -1,5 +1,5 @@
 // The program's entry: one instance per user, the hand-over of a second start's arguments,
-// the window class, the settings, COM for screen readers, the main window and the message loop.
+// the window class, the settings, the main window and the message loop.
 #include "ui.h"
 #include <commctrl.h>
 #include "app_state.h"
@@ -98,7 +98,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     if (!InitInstance(instance))
         return 0;
-    StartAccessibility();
     const MonitorList monitors = Monitors();
     const WindowPosition start = StartPosition(monitors);
     HWND window = CreateWindowExW(0, MAIN_CLASS_NAME, MAIN_WINDOW_TITLE, MAIN_WINDOW_STYLE, start.X, start.Y,

@@ -55,6 +55,15 @@ static void FreeSettingsIcon(HWND dialog)
     DestroyIcon(icon);
 }
 
+// OK: the hot key and remember-at-shutdown as the dialog shows them.
+static void AcceptSettings(HWND dialog)
+{
+    App.HotKey = static_cast<uint16_t>(SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
+    RememberTimers(IsDlgButtonChecked(dialog, IDC_REMEMBER) == BST_CHECKED);
+    // Written at once, so that they hold even if the program is killed later.
+    SaveHotKeySettings();
+}
+
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
@@ -66,20 +75,15 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_DESTROY:
         FreeSettingsIcon(dialog);
         return FALSE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            App.HotKey = static_cast<uint16_t>(SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_GETHOTKEY, 0, 0) & 0xFFFF);
-            RememberTimers(IsDlgButtonChecked(dialog, IDC_REMEMBER) == BST_CHECKED);
-            // Written at once, so that they hold even if the program is killed later.
-            SaveHotKeySettings();
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
+    case WM_COMMAND: {
+        const int command = LOWORD(wParam);
+        if (command != IDOK && command != IDCANCEL)
+            return FALSE;
+        if (command == IDOK)
+            AcceptSettings(dialog);
+        EndDialog(dialog, command);
+        return TRUE;
+    }
     }
     return FALSE;
 }

@@ -31,8 +31,8 @@ void RefreshToolTip(int id);
 // Passes a mouse message of the main window or one of its controls to the tips (TTM_RELAYEVENT).
 void RelayToolTipMouse(const MSG* message);
 
-// accessibility.cpp: names for screen readers, with COM from the start to the end
-void StartAccessibility();
+// accessibility.cpp: names for screen readers, with COM from a screen reader's first question
+// to the end of the run
 void EndAccessibility();
 // The control answers a screen reader with the name and key of ui/control_texts.h.
 void MakeAccessible(HWND control);

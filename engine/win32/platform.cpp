@@ -1,10 +1,12 @@
-// The platform seam of the engine and the store, on the real Win32 calls.
-#include "ui.h"
-#include "app_state.h"
+// The platform seam of the engine and the store (engine/platform.h) on the real Win32 calls.
+// Nothing of the window layer: the engine's platform stands on kernel32 and user32 alone.
+#include <windows.h>
 #include "platform.h"
 
 static bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 static bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+static wchar_t* AsWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+static const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 uint64_t PlatformTickCount() { return GetTickCount64(); }
 
@@ -38,15 +40,8 @@ const char16_t* PlatformNextChar(const char16_t* position)
     return next;
 }
 
-const char16_t* PlatformPrevChar(const char16_t* start, const char16_t* position)
-{
-    const char16_t* previous = reinterpret_cast<const char16_t*>(CharPrevW(AsWide(start), AsWide(position)));
-    if (previous > start && IsLowSurrogate(*previous) && IsHighSurrogate(previous[-1]))
-        --previous;
-    return previous;
-}
-
+// The program's own file: the module that started the process, which is the program itself.
 int PlatformModuleFileName(char16_t* buffer, int room)
 {
-    return static_cast<int>(GetModuleFileNameW(static_cast<HINSTANCE>(Ui.Instance), AsWide(buffer), room));
+    return static_cast<int>(GetModuleFileNameW(nullptr, AsWide(buffer), static_cast<DWORD>(room)));
 }
