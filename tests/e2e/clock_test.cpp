@@ -5,15 +5,19 @@
 using namespace e2e;
 using Clock = E2e;
 
-// Sets the wall clock of every faked program the given number of seconds off the real one.
+// Sets the wall clock of every faked program the given number of seconds off the real one. The file is replaced
+// whole: libfaketime reads it at every clock call, and a half-written one would end the reading program.
 void SetClockOffset(int seconds) {
   wchar_t file[MAX_PATH] = L"Z:";
   const bool named = GetEnvironmentVariableW(L"FAKETIME_TIMESTAMP_FILE", file + 2, MAX_PATH - 2) != 0;
   ASSERT_TRUE(named) << "FAKETIME_TIMESTAMP_FILE";
-  FILE* out = _wfopen(file, L"w");
-  ASSERT_NE(nullptr, out) << testing::PrintToString(std::wstring(file));
+  const std::wstring next = std::wstring(file) + L".next";
+  FILE* out = _wfopen(next.c_str(), L"w");
+  ASSERT_NE(nullptr, out) << testing::PrintToString(next);
   fprintf(out, "%+d\n", seconds);
   fclose(out);
+  const BOOL replaced = MoveFileExW(next.c_str(), file, MOVEFILE_REPLACE_EXISTING);
+  ASSERT_TRUE(replaced) << GetLastError();
 }
 
 // An alarm goes off when the wall clock shows its time: set forward past the alarm, the clock makes it go off at
