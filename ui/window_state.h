@@ -19,6 +19,7 @@ struct WindowState {
     uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
     int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
     char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows
+    uint32_t BuiltRowsShape;                        // what the row controls were last built for
     uint32_t PaintedBands;                          // the row count above bits of the expired rows, as last built
     WindowHandle RowTimeDisplay[MAX_TIMERS];        // each row's time display; null without the row
     ImeContext SavedImeContext;                     // the main window's own input context

@@ -82,10 +82,8 @@ static void BuildRow(HWND window, int row)
     EnsureChild(window, ID_ROW_DELETE + row, L"BUTTON", L"\xFF38", BUTTON_STYLE);   // Ｘ
 }
 
-void BuildTimerRows(WindowHandle handle)
+static void BuildControls(HWND window, int count)
 {
-    HWND window = static_cast<HWND>(handle);
-    const int count = App.Timers.Count;
     for (int row = 0; row < count; ++row)
         BuildRow(window, row);
     for (int row = count; row < MAX_TIMERS; ++row) {
@@ -120,6 +118,31 @@ void BuildTimerRows(WindowHandle handle)
         SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+// What the controls depend on: the number of rows, which rows are paused and which are clock
+// timers, and the two toggles; with a bit always set, so that the first build never matches.
+static uint32_t RowsShape()
+{
+    uint32_t shape = 1u << 31 | static_cast<uint32_t>(App.Timers.Count) << 24;
+    shape |= (App.Mute ? 1u << 28 : 0u) | (App.TopMost ? 1u << 29 : 0u);
+    for (int row = 0; row < App.Timers.Count && row < MAX_TIMERS; ++row) {
+        shape |= App.Timers.Records[row].Suspended ? 1u << row : 0u;
+        shape |= App.Timers.Records[row].ClockMode ? 1u << (MAX_TIMERS + row) : 0u;
+    }
+    return shape;
+}
+
+// A change that leaves the shape as it was (a rename, a timer running out) has no control to
+// change; the expired rows' bands still may.
+void BuildTimerRows(WindowHandle handle)
+{
+    HWND window = static_cast<HWND>(handle);
+    const int count = App.Timers.Count;
+    const uint32_t shape = RowsShape();
+    if (shape != Ui.BuiltRowsShape)
+        BuildControls(window, count);
+    Ui.BuiltRowsShape = shape;
     // The bands are painted again only when one of them changes colour or the rows change.
     uint32_t bands = static_cast<uint32_t>(count) << MAX_TIMERS;
     for (int band = 0; band < count; ++band)
