@@ -9,6 +9,7 @@
 #include "settings_store.h"
 #include "stored_values.h"
 #include "timer_handover.h"
+#include "timer_table.h"
 
 static std::u16string ValueName(int index)   // 31 names
 {
@@ -30,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         key[ValueName(data[at] % 31)] = {data[at + 1], Bytes(bytes, bytes + std::min<size_t>(data[at + 2], size - at - 3))};
     }
     LoadSettings();
+    StartTickClocks();   // as the window does at its creation, before it writes the journal
     Check(App.Timers.Count <= MAX_TIMERS);
     Check(App.History.Count <= MAX_HISTORY);
     for (int i = 0; i < App.History.Count; ++i)
