@@ -8,6 +8,8 @@
 //   kvwin bands FLAGS          waits until the band behind each row is red where FLAGS has a 1 (row 1 first) and
 //                              has the menu colour elsewhere, the buttons' band too
 //   kvwin close                closes the program (WM_CLOSE) and waits until it has ended
+//   kvwin hold                 keeps Wine's desktop process alive (scripts/wine-env.sh): one hidden window
+//                              until the Wine session ends
 // A wait gives up after 30 s. Exit code 0 on success, 1 on a time-out or when there is no such window, 2 on
 // bad arguments.
 #include "win32_helpers.h"  // windows.h first
@@ -67,12 +69,17 @@ int wmain(int argc, wchar_t** argv) {
   const Name* window = argc > 2 ? Lookup(kWindows, argv[2]) : nullptr;
   const Name* button = argc > 3 ? Lookup(kButtons, argv[3]) : nullptr;
   if (command == L"close" && argc == 2) return CloseAll(kMainClass) ? 0 : 1;
+  if (command == L"hold" && argc == 2) {  // Wine ends its desktop process a second after its last window goes
+    CreateWindowExW(0, L"Static", L"kvwin hold", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
+    return 0;
+  }
   const bool show = command == L"show" && argc == 3 && window;
   const bool press = command == L"press" && argc == 4 && window && button;
   const bool row = command == L"row" && argc == 3;
   const bool bands = command == L"bands" && argc == 3;
   if (!show && !press && !row && !bands) {
-    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close\n");
+    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close | hold\n");
     return 2;
   }
   Program program;
