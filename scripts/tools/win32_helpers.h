@@ -172,10 +172,11 @@ struct Program {
     WaitWindow();
     GetWindowThreadProcessId(main, &pi.dwProcessId);
   }
+  bool Ended() const { return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }
   HWND Find(const wchar_t* cls, const wchar_t* caption = nullptr) const {  // a shown window of it, waited for
     std::vector<HWND> found;
-    if (WaitFor([&] { return !(found = Shown(pi.dwProcessId, cls, caption)).empty(); }, waitMs, pollMs))
-      return found[0];
+    WaitFor([&] { return !(found = Shown(pi.dwProcessId, cls, caption)).empty() || Ended(); }, waitMs, pollMs);
+    if (!found.empty()) return found[0];
     ReportFailure(std::wstring(L"no window shows: ") + (caption ? caption : cls) + L"; " + Outcome());
     return nullptr;
   }
