@@ -15,6 +15,8 @@
 //                              whichever copy runs and counts the timers x kept: 1 is right, 0 is a lost one, 2 one
 //                              taken twice. Prints a line per try that was not right and a summary; the settings
 //                              are cleared before each try
+//   kvwin pair N               N times: two first starts at once, with 1(a) and 2(b); one copy must run, with both
+//                              timers. Prints a line per try that was not right and a summary
 // A wait gives up after 30 s. Exit code 0 on success, 1 on a time-out or when there is no such window, 2 on
 // bad arguments.
 #include "win32_helpers.h"  // windows.h first
@@ -107,6 +109,32 @@ int Race(int tries) {
   return wrong[0] || wrong[2] ? 1 : 0;
 }
 
+int Pair(int tries) {
+  int wrong = 0;
+  ReportFailure = [](const std::wstring& what) { fwprintf(stderr, L"kvwin pair: %ls\n", what.c_str()); };
+  for (int i = 0; i < tries; ++i) {
+    ClearSettings();
+    Program copies[2];
+    copies[0].Start({L"1(a)"}, false);
+    copies[1].Start({L"2(b)"}, false);
+    int running = 0, rows = 0;
+    for (Program& copy : copies) {  // it ends, or shows its window
+      WaitFor([&] { return copy.Ended() || !Shown(copy.pi.dwProcessId, kMainClass).empty(); });
+      running += !copy.Ended();
+    }
+    for (Program& copy : copies)  // the one running has both timers
+      if (running == 1 && !copy.Ended()) {
+        copy.WaitWindow();
+        copy.WaitRows(2);
+        rows = copy.Rows();
+      }
+    if (running != 1 || rows != 2) printf("try %d: %d copies run, with %d timers\n", i + 1, running, rows);
+    wrong += running != 1 || rows != 2;
+  }
+  printf("pair: %d tries, %d wrong\n", tries, wrong);
+  return wrong ? 1 : 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
   SetProcessDPIAware();  // the program's metrics, at the DPI it runs at
   ReportFailure = [](const std::wstring& what) {
@@ -118,6 +146,7 @@ int wmain(int argc, wchar_t** argv) {
   const Name* button = argc > 3 ? Lookup(kButtons, argv[3]) : nullptr;
   if (command == L"close" && argc == 2) return CloseAll(kMainClass) ? 0 : 1;
   if (command == L"race" && argc == 3) return Race(_wtoi(argv[2]));
+  if (command == L"pair" && argc == 3) return Pair(_wtoi(argv[2]));
   if (command == L"hold" && argc == 2) {  // Wine ends its desktop process a second after its last window goes
     CreateWindowExW(0, L"Static", L"kvwin hold", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
@@ -128,7 +157,7 @@ int wmain(int argc, wchar_t** argv) {
   const bool row = command == L"row" && argc == 3;
   const bool bands = command == L"bands" && argc == 3;
   if (!show && !press && !row && !bands) {
-    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close | hold | race N\n");
+    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | row N | bands FLAGS | close | hold | race N | pair N\n");
     return 2;
   }
   Program program;
