@@ -58,6 +58,7 @@ TEST_F(Instance, ASecondStartIntoAClosingCopyRunsWithWhatItDidNotTake) {
     DestroyWindow(window);
     UnregisterClassW(kMainClass, nullptr);
   });
+  EXPECT_TRUE(WaitFor([] { return FindWindowW(kMainClass, L"closing") != nullptr; }));
   Program second;
   second.Start({L"3(a)", L"5(x)", L"7(y)"});
   closing.join();
