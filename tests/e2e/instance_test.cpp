@@ -40,23 +40,28 @@ TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
 // second start waits until that copy is gone and becomes the running copy with the requests not taken, each once.
 TEST_F(Instance, ASecondStartIntoAClosingCopyRunsWithWhatItDidNotTake) {
   static std::vector<std::wstring> taken;
+  static auto waiting = [] {  // until a message sent from another thread waits, none handled meanwhile
+    for (const ULONGLONG end = GetTickCount64() + kPatienceMs; GetTickCount64() < end; Sleep(10))
+      if (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) return;
+  };
   std::thread closing([] {
     WNDCLASSW wc{};
     wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) {
-      if (m == LB_ADDFILE) taken.push_back(LPCWSTR(lp));
-      return DefWindowProcW(w, m, wp, lp);
+      if (m != LB_ADDFILE) return DefWindowProcW(w, m, wp, lp);
+      taken.push_back(LPCWSTR(lp));
+      ReplyMessage(0);  // taken; the next request then waits while the window goes
+      waiting();
+      DestroyWindow(w);
+      return LRESULT(0);
     };
     wc.lpszClassName = kMainClass;
     RegisterClassW(&wc);
     HWND window = CreateWindowExW(0, kMainClass, L"closing", 0, 0, 0, 0, 0, 0, 0, 0, 0);
     MSG msg;
-    for (size_t request = 0; request < 2; ++request) {  // no message of it handled but the first request
-      const ULONGLONG end = GetTickCount64() + kPatienceMs;
-      while (!(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) && GetTickCount64() < end) Sleep(10);
-      if (!request) PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    DestroyWindow(window);
+    waiting();
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     UnregisterClassW(kMainClass, nullptr);
+    EXPECT_FALSE(IsWindow(window));
   });
   EXPECT_TRUE(WaitFor([] { return FindWindowW(kMainClass, L"closing") != nullptr; }));
   Program second;
