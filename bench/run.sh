@@ -126,7 +126,7 @@ echo "bench: Wine ready on $DISPLAY ($KV_WINE_TIMINGS)"
 K_WIN="$(winepath -w "$KORVALINDE_EXE" 2>/dev/null)"   # as the probe starts it
 R_WIN="$(winepath -w "$ROOT/build/mingw/bench/reference_window.exe" 2>/dev/null)"
 
-# The minimal window, open from here on, keeps Wine's desktop process alive between the starts.
+# The minimal window runs from here on (kv_wine_start holds Wine's desktop process for the session).
 launch minimal "$M_CLASS" "$R_WIN" minimal
 
 echo "bench: start-up, $STARTS starts of each"

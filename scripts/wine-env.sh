@@ -5,8 +5,8 @@
 #   kv_build_mingw TARGET...   builds them in build/mingw, and Korvalinde.exe unless KORVALINDE_EXE names
 #                        another program; KORVALINDE_EXE then holds the program's full path;
 #   kv_wine_start NAME   the caller's X display with KV_USE_DISPLAY=1, else a new Xvfb, and a fresh prefix
-#                        build/wine-NAME at KV_DPI (default 96), its wineserver kept running; the time of
-#                        each step goes to KV_WINE_TIMINGS;
+#                        build/wine-NAME at KV_DPI (default 96), its wineserver and its desktop process kept
+#                        running (kvwin hold, built if missing); the time of each step goes to KV_WINE_TIMINGS;
 #   kv_wine_stop         ends exactly what kv_wine_start started, nothing else. Safe to call twice;
 #   kv_until SECONDS COMMAND...   runs the command every 0.1 s until it succeeds, at most SECONDS;
 #   kv_win ARGS...       runs scripts/tools/kvwin.exe (kv_build_mingw kvwin builds it) in the session;
@@ -17,6 +17,7 @@
 KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KV_DESKTOP_SIZE="${KV_DESKTOP_SIZE:-800x600}"   # Wine's virtual desktop
 KV_XVFB_PID=""
+KV_HOLDER_PID=""
 KV_WINE_STARTED=""
 
 kv_build() {
@@ -120,12 +121,27 @@ kv_wine_start() {
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1 </dev/null
   kv_lap server
+
+  # Wine ends its desktop process a second after the session's last window has gone; a program that
+  # starts then can find no desktop (its CreateWindowExW fails with error 1400). One hidden window,
+  # kvwin's, holds the desktop for the whole session.
+  local kvwin="$KV_ROOT/build/mingw/scripts/tools/kvwin.exe"
+  [ -f "$kvwin" ] || kv_build "$KV_ROOT/build/mingw" -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -- --target kvwin >/dev/null || { echo "wine-env: building kvwin failed" >&2; return 1; }
+  wine "$kvwin" hold >/dev/null 2>&1 </dev/null &
+  KV_HOLDER_PID=$!
+  kv_until 60 kv_desktop >/dev/null || { echo "wine-env: Wine's desktop did not come" >&2; return 1; }
+  kv_lap desktop
 }
 
 kv_wine_stop() {
   [ -n "$KV_WINE_STARTED" ] || return 0
   KV_WINE_STARTED=""
-  wineserver -k >/dev/null 2>&1 || true   # returns once the server has ended
+  wineserver -k >/dev/null 2>&1 || true   # returns once the server has ended, and every Wine process with it
+  if [ -n "$KV_HOLDER_PID" ]; then
+    wait "$KV_HOLDER_PID" 2>/dev/null || true
+    KV_HOLDER_PID=""
+  fi
   if [ -n "$KV_XVFB_PID" ]; then
     kill "$KV_XVFB_PID" 2>/dev/null || true
     wait "$KV_XVFB_PID" 2>/dev/null || true

@@ -16,6 +16,7 @@ struct WindowState {
     int32_t ModalOpen;
     int32_t HeldExpirySignalled;                    // a timer's time came while a dialog was open, and was signalled
     int32_t KeepTimersOnClose;                      // save-and-quit is closing the window
+    int32_t ArgumentsHandedOver;                    // the first ones, taken by a copy that then closed
     uintptr_t WindowTimerId;                        // the 250 ms tick; 0 while the table is empty
     int32_t EarlyCheckArmed;                        // the one-shot timer for an expiry between ticks
     char16_t ShownRowText[MAX_TIMERS][ROW_TEXT_UNITS];   // what each row's time display shows

@@ -10,6 +10,15 @@
 //   kvwin bands FLAGS          waits until the band behind each row is red where FLAGS has a 1 (row 1 first) and
 //                              has the menu colour elsewhere, the buttons' band too
 //   kvwin close                closes the program (WM_CLOSE) and waits until it has ended
+//   kvwin hold                 keeps Wine's desktop process alive (scripts/wine-env.sh): one hidden window
+//                              until the Wine session ends
+//   kvwin race N               N times: starts Korvalinde, starts a second copy with 5(x), and 300 to 600 ms later
+//                              closes the first by save-and-quit, which keeps a timer it took; then saves and quits
+//                              whichever copy runs and counts the timers x kept: 1 is right, 0 is a lost one, 2 one
+//                              taken twice. Prints a line per try that was not right and a summary; the settings
+//                              are cleared before each try
+//   kvwin pair N               N times: two first starts at once, with 1(a) and 2(b); one copy must run, with both
+//                              timers. Prints a line per try that was not right and a summary
 // A wait gives up after 30 s. Exit code 0 on success, 1 on a time-out or when there is no such window, 2 on
 // bad arguments.
 #include "win32_helpers.h"  // windows.h first
@@ -70,6 +79,75 @@ int Row(const Program& program, int row) {
   return 0;
 }
 
+int TimersNamed(const wchar_t* name) {  // among the handed-over timers, Suspend0.. (48 bytes, the name at 24)
+  int count = 0, index = 0;
+  wchar_t record[24];
+  for (DWORD size = 48; !RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, (L"Suspend" + std::to_wstring(index)).c_str(),
+                                      RRF_RT_REG_BINARY, nullptr, record, &size);
+       size = 48, ++index)
+    count += !wcsncmp(record + 12, name, 12);
+  return count;
+}
+
+int Race(int tries) {
+  int wrong[3] = {}, ran = 0;  // tries with 0, 1 and 2 timers x kept; tries in which the second start ran
+  ReportFailure = [](const std::wstring& what) { fwprintf(stderr, L"kvwin race: %ls\n", what.c_str()); };
+  srand(GetTickCount());
+  for (int i = 0; i < tries; ++i) {
+    ClearSettings();
+    Program first, second;
+    first.Start();
+    second.Start({L"5(x)"}, false);
+    const DWORD delay = 300 + rand() % 301;
+    Sleep(delay);  // the race itself: a close at a chosen moment of the second start
+    first.Command(ID_SUSPEND_ALL);
+    first.WaitExit();
+    WaitFor([&] { return second.Ended() || !Shown(second.pi.dwProcessId, kMainClass).empty(); });
+    const bool runs = !second.Ended();
+    if (runs) {
+      ++ran;
+      second.WaitWindow();
+      second.Command(ID_SUSPEND_ALL);
+    }
+    DWORD code = 0;
+    second.WaitExit(&code);
+    const int kept = std::min(TimersNamed(L"x"), 2);
+    ++wrong[kept];
+    if (kept != 1 || code)
+      printf("try %d: closed after %lu ms: %d timers x kept; the second start ran: %d, its exit code %lu\n", i + 1,
+             delay, kept, runs, code);
+  }
+  ClearSettings();
+  printf("race: %d tries, %d lost, %d taken twice; the second start ran in %d\n", tries, wrong[0], wrong[2], ran);
+  return wrong[0] || wrong[2] ? 1 : 0;
+}
+
+int Pair(int tries) {
+  int wrong = 0;
+  ReportFailure = [](const std::wstring& what) { fwprintf(stderr, L"kvwin pair: %ls\n", what.c_str()); };
+  for (int i = 0; i < tries; ++i) {
+    ClearSettings();
+    Program copies[2];
+    copies[0].Start({L"1(a)"}, false);
+    copies[1].Start({L"2(b)"}, false);
+    int running = 0, rows = 0;
+    for (Program& copy : copies) {  // it ends, or shows its window
+      WaitFor([&] { return copy.Ended() || !Shown(copy.pi.dwProcessId, kMainClass).empty(); });
+      running += !copy.Ended();
+    }
+    for (Program& copy : copies)  // the one running has both timers
+      if (running == 1 && !copy.Ended()) {
+        copy.WaitWindow();
+        copy.WaitRows(2);
+        rows = copy.Rows();
+      }
+    if (running != 1 || rows != 2) printf("try %d: %d copies run, with %d timers\n", i + 1, running, rows);
+    wrong += running != 1 || rows != 2;
+  }
+  printf("pair: %d tries, %d wrong\n", tries, wrong);
+  return wrong ? 1 : 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
   SetProcessDPIAware();  // the program's metrics, at the DPI it runs at
   ReportFailure = [](const std::wstring& what) {
@@ -80,13 +158,20 @@ int wmain(int argc, wchar_t** argv) {
   const Name* window = argc > 2 ? Lookup(kWindows, argv[2]) : nullptr;
   const Name* button = argc > 3 ? Lookup(kButtons, argv[3]) : nullptr;
   if (command == L"close" && argc == 2) return CloseAll(kMainClass) ? 0 : 1;
+  if (command == L"race" && argc == 3) return Race(_wtoi(argv[2]));
+  if (command == L"pair" && argc == 3) return Pair(_wtoi(argv[2]));
+  if (command == L"hold" && argc == 2) {  // Wine ends its desktop process a second after its last window goes
+    CreateWindowExW(0, L"Static", L"kvwin hold", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
+    return 0;
+  }
   const bool show = command == L"show" && argc == 3 && window;
   const bool press = command == L"press" && argc == 4 && window && button;
   const bool row = command == L"row" && argc == 3;
   const bool bands = command == L"bands" && argc == 3;
   const bool tip = command == L"tip" && argc == 3;
   if (!show && !press && !row && !bands && !tip) {
-    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | tip TEXT | row N | bands FLAGS | close\n");
+    fwprintf(stderr, L"usage: kvwin show WINDOW | press WINDOW BUTTON | tip TEXT | row N | bands FLAGS | close | hold | race N | pair N\n");
     return 2;
   }
   Program program;

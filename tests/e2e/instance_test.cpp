@@ -2,6 +2,8 @@
 // hostile; a full table of ten takes no more; timers handed over to the next start.
 #include "driver.h"
 
+#include <thread>
+
 using namespace e2e;
 using Instance = E2e;
 using HandOver = E2e;
@@ -31,6 +33,42 @@ TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
   EXPECT_EQ(4, app.Rows());
   app.Close(dlg, IDCANCEL);
   EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {420000, L"d"}}), Presets(SaveAndQuit(app)));
+}
+
+// A copy whose window goes away while a second start hands over to it: here a window of the class on a thread of
+// the test's, hidden, that takes the first request and then goes with the second one waiting (which fails it). The
+// second start waits until that copy is gone and becomes the running copy with the requests not taken, each once.
+TEST_F(Instance, ASecondStartIntoAClosingCopyRunsWithWhatItDidNotTake) {
+  static std::vector<std::wstring> taken;
+  static auto waiting = [] {  // until a message sent from another thread waits, none handled meanwhile
+    for (const ULONGLONG end = GetTickCount64() + kPatienceMs; GetTickCount64() < end; Sleep(10))
+      if (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) return;
+  };
+  std::thread closing([] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+      if (m != LB_ADDFILE) return DefWindowProcW(w, m, wp, lp);
+      taken.push_back(LPCWSTR(lp));
+      ReplyMessage(0);  // taken; the next request then waits while the window goes
+      waiting();
+      DestroyWindow(w);
+      return LRESULT(0);
+    };
+    wc.lpszClassName = kMainClass;
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, kMainClass, L"closing", 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    MSG msg;
+    waiting();
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    UnregisterClassW(kMainClass, nullptr);
+    EXPECT_FALSE(IsWindow(window));
+  });
+  EXPECT_TRUE(WaitFor([] { return FindWindowW(kMainClass, L"closing") != nullptr; }));
+  Program second;
+  second.Start({L"3(a)", L"5(x)", L"7(y)"});
+  closing.join();
+  EXPECT_EQ(std::vector<std::wstring>{L"3(a)"}, taken);
+  EXPECT_EQ((Table{{300000, L"x"}, {420000, L"y"}}), Presets(SaveAndQuit(second)));
 }
 
 // Restored timers first, then the arguments; requests by text, careless or hostile, add a timer or none. A second

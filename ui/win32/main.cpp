@@ -65,14 +65,68 @@ static void KeepCaptionInReach(HWND window, const MonitorList& monitors)
         SetWindowPos(window, nullptr, reach.X, reach.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// What a start comes to: the running copy, a hand-over to it, or an end for want of a window.
+enum StartOutcome { START_RUN, START_HANDED_OVER, START_FAILED };
+static const int EXIT_NO_WINDOW = 1;   // the class or the window could not be made
+
+// The running copy holds this mutex from before it makes its window until it has saved all and
+// its window is gone, so a start that finds no window, or one that no longer takes requests,
+// learns from it when that copy has come or gone. One per user and session.
+static HANDLE RunningMutex;
+
+static HANDLE OpenRunningMutex()
+{
+    wchar_t name[300] = L"Local\\KorvalindeMainClass ";
+    DWORD size = 256;   // a user name has at most 256 characters
+    GetUserNameW(name + lstrlenW(name), &size);
+    return CreateMutexW(nullptr, FALSE, name);
+}
+
+// Hands the arguments to the running copy, found by its window class, or becomes the running
+// copy. A copy that is closing no longer takes requests: this start then waits until it is gone
+// and becomes the running copy with the arguments it did not take, each argument going to one
+// copy only. A start into a copy still making its window waits for the window. The mutex is
+// waited for in short slices, the window looked for between them; a copy that takes nothing for
+// a minute is given up.
+static int HandOverOrRun()
+{
+    const DWORD LOOK_AGAIN_MS = 100, GIVE_UP_MS = 60000;
+    int next = 1;
+    ULONGLONG progress = GetTickCount64();
+    while (GetTickCount64() - progress < GIVE_UP_MS) {
+        HWND running = FindWindowW(MAIN_CLASS_NAME, nullptr);
+        if (running) {
+            const int taken = HandOverRequests(running, next);
+            if (taken >= __argc) {
+                BringToFront(running);
+                return START_HANDED_OVER;
+            }
+            if (taken > next)
+                progress = GetTickCount64();
+            next = taken;
+        }
+        // Without the mutex (an elevated copy's, or none could be made) the window alone tells.
+        if (RunningMutex && WaitForSingleObject(RunningMutex, LOOK_AGAIN_MS) == WAIT_TIMEOUT)
+            continue;
+        // No copy runs now, but one of an older build, without the mutex, may have a window.
+        if (!FindWindowW(MAIN_CLASS_NAME, nullptr)) {
+            Ui.ArgumentsHandedOver = next - 1;
+            return START_RUN;
+        }
+        if (RunningMutex)
+            ReleaseMutex(RunningMutex);
+        else
+            Sleep(LOOK_AGAIN_MS);
+    }
+    return START_HANDED_OVER;
+}
+
 static int InitInstance(HINSTANCE instance)
 {
-    HWND running = FindWindowW(MAIN_CLASS_NAME, nullptr);
-    if (running) {
-        SendCommandLineRequests(running);
-        BringToFront(running);
-        return 0;
-    }
+    RunningMutex = OpenRunningMutex();
+    const int outcome = HandOverOrRun();
+    if (outcome != START_RUN)
+        return outcome;
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = MainWindowProc;
@@ -81,7 +135,7 @@ static int InitInstance(HINSTANCE instance)
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = MAIN_CLASS_NAME;   // no background brush: the window paints its bands
     if (!RegisterClassW(&windowClass))
-        return 0;
+        return START_FAILED;
 
     // The settings dialog's hot-key control and the tooltips belong to the common controls.
     INITCOMMONCONTROLSEX controls = {};
@@ -91,21 +145,30 @@ static int InitInstance(HINSTANCE instance)
 
     Ui.Instance = instance;
     LoadSettings();
-    return 1;
+    return START_RUN;
+}
+
+// The exit code: 0, but for a start that could make no window (under Wine, when no desktop
+// could be had), so that whoever started it learns of it. The running copy lets the mutex go
+// once all is saved.
+static int EndProgram(int code)
+{
+    EndAccessibility();
+    ReleaseMutex(RunningMutex);
+    return code;
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    if (!InitInstance(instance))
-        return 0;
+    const int outcome = InitInstance(instance);
+    if (outcome != START_RUN)
+        return outcome == START_FAILED ? EndProgram(EXIT_NO_WINDOW) : 0;
     const MonitorList monitors = Monitors();
     const WindowPosition start = StartPosition(monitors);
     HWND window = CreateWindowExW(0, MAIN_CLASS_NAME, MAIN_WINDOW_TITLE, MAIN_WINDOW_STYLE, start.X, start.Y,
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    if (!window) {
-        EndAccessibility();
-        return 0;
-    }
+    if (!window)
+        return EndProgram(EXIT_NO_WINDOW);
     KeepCaptionInReach(window, monitors);
     if (App.TopMost)
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
@@ -122,6 +185,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             DispatchMessageW(&message);
         }
     }
-    EndAccessibility();
-    return 0;
+    return EndProgram(0);
 }

@@ -22,6 +22,18 @@ void AddTimerFromText(HWND window, const wchar_t* request)
 
 void SendCommandLineRequests(HWND window)
 {
-    for (int i = 1; i < __argc; ++i)
+    for (int i = 1 + Ui.ArgumentsHandedOver; i < __argc; ++i)
         SendMessageW(window, LB_ADDFILE, 0, reinterpret_cast<LPARAM>(__wargv[i]));
+}
+
+int HandOverRequests(HWND running, int first)
+{
+    // A copy under load may take seconds to answer; one that takes longer than this is
+    // asked again later, and may then take the request twice rather than lose it.
+    const UINT ANSWER_MS = 20000;
+    DWORD_PTR answer = 0;
+    while (first < __argc && SendMessageTimeoutW(running, LB_ADDFILE, 0, reinterpret_cast<LPARAM>(__wargv[first]),
+                                                 SMTO_NORMAL, ANSWER_MS, &answer))
+        ++first;
+    return first;
 }

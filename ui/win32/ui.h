@@ -47,9 +47,12 @@ void RegisterActivationHotKey(HWND window);
 
 // timer_requests.cpp
 void AddTimerFromText(HWND window, const wchar_t* request);
-// Sends every argument of the command line to window as a request (LB_ADDFILE): our own
-// window at start-up, the running instance's from a second start.
+// Sends the arguments of the command line that no other copy took to our own window as
+// requests (LB_ADDFILE), once it runs.
 void SendCommandLineRequests(HWND window);
+// A second start: sends the arguments from index first on to the running copy, in order, and
+// returns the index of the first one it did not take (__argc when it took them all).
+int HandOverRequests(HWND running, int first);
 
 inline wchar_t* AsWide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
 inline const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
