@@ -28,6 +28,8 @@ struct WindowState {
     WindowHandle TimeFieldTip;                      // the timer dialog's tip at the mouse on its time field
     WindowHandle TimeFieldFocusTip;                 // and the one shown while the field has the focus
     uint8_t HotKeyRegistered;
+    WindowHandle FocusedControl;                    // the control that had the focus when the window was left
+    void* DialogKeyHook;                            // the settings dialog's filter of its access keys (HHOOK)
     WindowHandle ToolTip;                           // one tooltip control for every control of the window
     char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show
     int32_t AccessibilityReady;                     // COM is started: controls tell screen readers their names

@@ -259,3 +259,25 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   EXPECT_TRUE(IsWindowVisible(dlg)) << "and the dialog stays";
   app.Close(dlg, IDCANCEL);
 }
+
+// Tab and Shift+Tab walk the buttons as they are seen, past the greyed pause of a clock timer, and show the focus;
+// Space presses the focused one; a digit pauses its row wherever the focus is.
+TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
+  Program app;
+  app.Start({L"5", L"PM5:30"});
+  ASSERT_TRUE(app.WaitRows(2));
+  auto focused = [&](int id) { return WaitFor([&] { return ThreadOf(app.main).hwndFocus == app.Control(id); }); };
+  for (int id : {ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE, ID_ROW_EDIT + 1, ID_ROW_DELETE + 1, ID_ADD, ID_MUTE}) {
+    Key(app, L"Tab");
+    EXPECT_TRUE(focused(id)) << std::hex << id;
+  }
+  EXPECT_EQ(0, Send(app.Control(ID_MUTE), WM_QUERYUISTATE) & UISF_HIDEFOCUS) << "the focus shows";
+  Shot(app.main, app.main, "keyboard_focus");
+  Key(app, L"space");
+  EXPECT_TRUE(WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; })) << "Space presses it";
+  Key(app, L"shift+Tab");
+  EXPECT_TRUE(focused(ID_ADD));
+  Key(app, L"1");
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "a digit pauses its row";
+  EXPECT_TRUE(focused(ID_ADD));
+}

@@ -82,10 +82,25 @@ static void BuildRow(HWND window, int row)
     EnsureChild(window, ID_ROW_DELETE + row, L"BUTTON", L"\xFF38", BUTTON_STYLE);   // Ｘ
 }
 
+// Tab walks the controls in their z-order, and a new control goes below the others: put the rows
+// top to bottom, then the bottom buttons, whenever each was created.
+static void OrderTabStops(HWND window, int count)
+{
+    HWND after = HWND_TOP;
+    for (int row = 0; row <= count && row <= MAX_TIMERS; ++row) {
+        for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind) {
+            HWND control = GetDlgItem(window, row < count ? ROW_BASE[kind] + row : BOTTOM_IDS[kind]);
+            SetWindowPos(control, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            after = control;
+        }
+    }
+}
+
 void BuildTimerRows(WindowHandle handle)
 {
     HWND window = static_cast<HWND>(handle);
     const int count = App.Timers.Count;
+    const int countBefore = static_cast<int>(Ui.PaintedBands >> MAX_TIMERS);
     for (int row = 0; row < count; ++row)
         BuildRow(window, row);
     for (int row = count; row < MAX_TIMERS; ++row) {
@@ -109,6 +124,9 @@ void BuildTimerRows(WindowHandle handle)
     SyncCheck(window, ID_TOPMOST, App.TopMost);
     EnsureChild(window, ID_SUSPEND_ALL, L"BUTTON", L"中断", TOGGLE_STYLE);
     EnsureChild(window, ID_SETTINGS, L"BUTTON", L"\xFF0A", TOGGLE_STYLE);   // ＊
+
+    if (count != countBefore)
+        OrderTabStops(window, count);
 
     PixelRect client = ClientAreaFor(count, Ui.CharWidth, Ui.LineHeight);
     RECT shown = {};
