@@ -33,6 +33,7 @@ struct WindowState {
     WindowHandle ToolTip;                           // one tooltip control for every control of the window
     char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show
     int32_t AccessibilityReady;                     // COM is started: controls tell screen readers their names
+    int32_t HighContrast;                           // the system's high-contrast switch, as last seen
     int32_t LineHeight;
     int32_t CharWidth;
 };

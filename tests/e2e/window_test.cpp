@@ -281,3 +281,19 @@ TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
   EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "a digit pauses its row";
   EXPECT_TRUE(focused(ID_ADD));
 }
+
+// A change of the system's colours repaints the bands in the menu colour of now, and back. Wine keeps the colours per
+// process: the program's change inside it (ime_probe.dll), the driver's to match.
+TEST_F(Window, FollowsTheSystemColours) {
+  Program app;
+  app.Start({L"5"});
+  ASSERT_TRUE(app.WaitRows(1));
+  HookInputContexts(app);
+  const int menu = COLOR_MENU;
+  const COLORREF before = GetSysColor(menu);
+  for (COLORREF colour : {RGB(0, 128, 0), before}) {
+    SetSysColors(1, &menu, &colour);
+    Send(app.main, RegisterWindowMessageW(kMenuColourMessage), colour);
+    EXPECT_TRUE(WaitFor([&] { return Bands(app.main, {}).empty(); })) << std::hex << colour << " " << Bands(app.main, {});
+  }
+}

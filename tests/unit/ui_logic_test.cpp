@@ -7,6 +7,7 @@
 #include "hotkey_modifiers.h"
 #include "request_split.h"
 #include "resource.h"
+#include "row_geometry.h"
 #include "timer_table.h"
 #include "window_position.h"
 
@@ -76,6 +77,23 @@ TEST(UiLogic, HotKeyModifiers) {
     for (const auto& c : cases)
         EXPECT_EQ(std::make_pair(c.Modifiers, c.Key), std::make_pair(HotKeyModifiers(c.HotKey), HotKeyVirtualKey(c.HotKey)))
             << std::hex << c.HotKey;
+}
+
+// The bands take the menu colour, red behind an expired timer; with high contrast every colour is the system's, an
+// expired row's the highlight colours, its time display's too.
+TEST(UiLogic, BandColours) {
+    ResetFakes();
+    SetTimers({{u"", 0, 0, 0}, {u"", 5000, 0, 0}});
+    const struct { int Band, HighContrast, System; uint32_t Rgb; int Highlighted; } cases[] = {
+        {0, 0, FIXED_COLOUR, EXPIRED_RED, 0}, {1, 0, SYSTEM_MENU, 0, 0}, {2, 0, SYSTEM_MENU, 0, 0},
+        {0, 1, SYSTEM_HIGHLIGHT, 0, 1},       {1, 1, SYSTEM_MENU, 0, 0}, {2, 1, SYSTEM_MENU, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const WindowColour colour = BandBackground(c.Band, c.HighContrast);
+        const int highlighted = RowTimeHighlighted(c.Band, c.HighContrast);
+        EXPECT_EQ(std::make_tuple(c.System, c.Rgb, c.Highlighted), std::make_tuple(colour.System, colour.Rgb, highlighted))
+            << &c - cases;
+    }
 }
 
 typedef std::tuple<std::u16string, std::u16string, std::u16string> Said;   // tip, accessible name, key

@@ -30,6 +30,7 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     ReleaseDC(window, dc);
 
     Ui.MainWindow = window;
+    FollowSystemColours(window);
     CreateToolTips();
     // Every tick measures its delta from here, also one that runs inside a message box below.
     StartTickClocks();
@@ -238,6 +239,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         PaintRowBands(window);
         return 0;
+    case WM_CTLCOLORSTATIC:
+        if (LRESULT brush = RowTimeColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return brush;
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        FollowSystemColours(window);
+        break;
     case WM_COMMAND:
         OnCommand(window, wParam);
         return 0;

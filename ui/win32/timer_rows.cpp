@@ -142,8 +142,9 @@ void BuildTimerRows(WindowHandle handle)
     uint32_t bands = static_cast<uint32_t>(count) << MAX_TIMERS;
     for (int band = 0; band < count; ++band)
         bands |= BandIsExpired(band) ? 1u << band : 0u;
+    // With high contrast an expired row's time display changes colour too.
     if (bands != Ui.PaintedBands)
-        InvalidateRect(window, nullptr, TRUE);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | (Ui.HighContrast ? RDW_ALLCHILDREN : 0));
     Ui.PaintedBands = bands;
 }
 
@@ -190,20 +191,45 @@ void LayoutTimerRows(HWND window)
     }
 }
 
+// A system colour's brush is the system's, not ours to delete.
+static HBRUSH BrushOf(const WindowColour& colour)
+{
+    if (colour.System != FIXED_COLOUR)
+        return GetSysColorBrush(colour.System);
+    return CreateSolidBrush(colour.Rgb);
+}
+
 void PaintRowBands(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    if (dc && paint.fErase) {
-        HBRUSH menuBrush = GetSysColorBrush(COLOR_MENU);
-        HBRUSH redBrush = CreateSolidBrush(RGB(255, 0, 0));
-        const int pitch = RowPitch(Ui.LineHeight);
-        for (int band = 0; band <= App.Timers.Count; ++band) {
-            RECT rect = {paint.rcPaint.left, band * pitch, paint.rcPaint.right, (band + 1) * pitch};
-            FillRect(dc, &rect, BandIsExpired(band) && redBrush ? redBrush : menuBrush);
-        }
-        if (redBrush)
-            DeleteObject(redBrush);
+    const int pitch = RowPitch(Ui.LineHeight);
+    for (int band = 0; dc && paint.fErase && band <= App.Timers.Count; ++band) {
+        const WindowColour colour = BandBackground(band, Ui.HighContrast);
+        HBRUSH brush = BrushOf(colour);
+        RECT rect = {paint.rcPaint.left, band * pitch, paint.rcPaint.right, (band + 1) * pitch};
+        FillRect(dc, &rect, brush ? brush : GetSysColorBrush(SYSTEM_MENU));
+        if (brush && colour.System == FIXED_COLOUR)
+            DeleteObject(brush);
     }
     EndPaint(window, &paint);
+}
+
+LRESULT RowTimeColours(HDC dc, HWND control)
+{
+    const int row = GetDlgCtrlID(control) - ID_ROW_TIME;
+    if (row < 0 || row >= MAX_TIMERS || !RowTimeHighlighted(row, Ui.HighContrast))
+        return 0;
+    SetTextColor(dc, GetSysColor(SYSTEM_HIGHLIGHT_TEXT));
+    SetBkColor(dc, GetSysColor(SYSTEM_HIGHLIGHT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(SYSTEM_HIGHLIGHT));
+}
+
+void FollowSystemColours(HWND window)
+{
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    const BOOL read = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+    Ui.HighContrast = read && (contrast.dwFlags & HCF_HIGHCONTRASTON) ? 1 : 0;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

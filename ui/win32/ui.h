@@ -16,6 +16,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // timer_rows.cpp
 void LayoutTimerRows(HWND window);
 void PaintRowBands(HWND window);
+// WM_CTLCOLORSTATIC of a row's time display: the brush of the colours set, or 0 for the control's own.
+LRESULT RowTimeColours(HDC dc, HWND control);
+// Takes the high-contrast switch anew and repaints everything in the colours of now.
+void FollowSystemColours(HWND window);
 // The pause button's text: "■" while the timer runs, "＞" while it is paused.
 const wchar_t* PauseButtonText(int suspended);
 
