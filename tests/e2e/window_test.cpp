@@ -218,7 +218,7 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   EXPECT_TRUE(WaitFor([&] { return Text(tip) != first; })) << "the open tip follows the row";
   EXPECT_TRUE(IsWindowVisible(tip));
   EXPECT_EQ(0u, Text(tip).rfind(name + L"\n残り 0:0", 0)) << testing::PrintToString(Text(tip));
-  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(name + L" 残り 0:0\\d:\\d\\d/")));
+  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(L"タイマー1 " + name + L" 残り 0:0\\d:\\d\\d/")));
   EXPECT_EQ(L"タイマー3 削除/Alt+3", Said(app.Control(ID_ROW_DELETE + 2)));
   move(app.Control(ID_ROW_EDIT + 2));
   ASSERT_TRUE(comes(L"修正 (Ctrl+3)"));

@@ -73,6 +73,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_SETHOTKEY, App.HotKey, 0);
         CheckDlgButton(dialog, IDC_REMEMBER, App.RememberAtShutdown ? BST_CHECKED : BST_UNCHECKED);
         LoadSettingsIcon(dialog);
+        // Named from its label for screen readers, not by the resource's placeholder text.
+        MakeAccessible(GetDlgItem(dialog, IDC_HOTKEY));
         Ui.DialogKeyHook = SetWindowsHookExW(WH_MSGFILTER, FilterAccessKeys, nullptr, GetCurrentThreadId());
         // The focus starts on the check box, not in the hot-key field, where the first key
         // pressed, an access key among them, would become the hot key; Alt+H or Tab goes there.

@@ -40,6 +40,9 @@ void StartAccessibility();
 void EndAccessibility();
 // The control answers a screen reader with the name and key of ui/control_texts.h.
 void MakeAccessible(HWND control);
+// A change of the control is read at once (live setting assertive), where the system keeps live
+// settings and COM is up in the program; otherwise nothing.
+void MarkAssertive(HWND control);
 
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
