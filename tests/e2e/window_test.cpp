@@ -261,7 +261,7 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
 }
 
 // Tab and Shift+Tab walk the buttons as they are seen, past the greyed pause of a clock timer, and show the focus;
-// Space presses the focused one; a digit pauses its row wherever the focus is.
+// Space presses the focused one; a digit pauses its row wherever the focus is; a dialog gives the focus back.
 TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
   Program app;
   app.Start({L"5", L"PM5:30"});
@@ -280,6 +280,8 @@ TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
   Key(app, L"1");
   EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "a digit pauses its row";
   EXPECT_TRUE(focused(ID_ADD));
+  app.Close(app.Open(ID_ADD, kAdd), IDCANCEL);
+  EXPECT_TRUE(focused(ID_ADD)) << "back from a dialog";
 }
 
 // A change of the system's colours repaints the bands in the menu colour of now, and back. Wine keeps the colours per
