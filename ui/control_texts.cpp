@@ -1,7 +1,8 @@
 // The texts the main window's controls give of themselves. A row's time display holds 11
 // characters, too few for a Japanese name of 10; its tip shows the whole name and what the time
-// means, taken at the moment the tip shows, and a screen reader reads the same. A row's buttons
-// read "タイマーk" and what they do, k being the digit beside the row and its key (row 10 is 0).
+// means, taken at the moment the tip shows, and a screen reader hears the same with the row and
+// whether it is paused. A row's buttons read "タイマーk" and what they do, k being the digit
+// beside the row and its key (row 10 is 0). Two fields of the dialogs are named here too.
 #include "control_texts.h"
 #include "resource.h"
 #include "text16.h"
@@ -33,11 +34,32 @@ static const BottomButton* BottomButtonOf(int controlId)
     return nullptr;
 }
 
+// The dialogs' fields that a screen reader would otherwise name by their text: the typed name, or
+// the resource's placeholder.
+struct DialogField {
+    int Id;
+    const char16_t* Name;
+    const char16_t* Key;
+};
+
+static const DialogField DIALOG_FIELDS[] = {
+    {IDC_NAME, u"名称", u""},
+    {IDC_HOTKEY, u"ホットキー", u"Alt+H"},
+};
+
+static const DialogField* DialogFieldOf(int controlId)
+{
+    for (const DialogField& field : DIALOG_FIELDS)
+        if (field.Id == controlId)
+            return &field;
+    return nullptr;
+}
+
 // The row of a row control whose timer exists, or -1.
 static int RowOf(int controlId)
 {
     const int row = controlId & 0xFF;
-    if (controlId < ID_ROW_TIME || controlId > ID_ROW_DELETE + 0xFF || row >= App.Timers.Count || row >= MAX_TIMERS)
+    if (controlId < ID_ROW_LABEL || controlId > ID_ROW_DELETE + 0xFF || row >= App.Timers.Count || row >= MAX_TIMERS)
         return -1;
     return row;
 }
@@ -67,12 +89,9 @@ static void AppendTime(char16_t (&text)[TIP_TEXT_UNITS], uint64_t value, int clo
     TextAppend(text, TIP_TEXT_UNITS, shown);
 }
 
-static void RowTimeTip(const TimerRecord& record, char16_t (&text)[TIP_TEXT_UNITS])
+// What the time of a row means: 時間切れ, the time of day it goes off, or the time left.
+static void AppendRowState(const TimerRecord& record, char16_t (&text)[TIP_TEXT_UNITS])
 {
-    if (record.Name[0] != 0) {
-        TextCopyWhole(text, MAX_NAME_LENGTH + 1, record.Name);
-        TextAppend(text, TIP_TEXT_UNITS, u"\n");
-    }
     if (record.Remaining == 0) {
         TextAppend(text, TIP_TEXT_UNITS, u"時間切れ");
     } else if (record.ClockMode) {
@@ -82,6 +101,42 @@ static void RowTimeTip(const TimerRecord& record, char16_t (&text)[TIP_TEXT_UNIT
         TextAppend(text, TIP_TEXT_UNITS, u"残り ");
         AppendTime(text, TimeLeftNow(&record), 0);
     }
+}
+
+static void RowTimeTip(const TimerRecord& record, char16_t (&text)[TIP_TEXT_UNITS])
+{
+    text[0] = 0;
+    if (record.Name[0] != 0) {
+        TextCopyWhole(text, MAX_NAME_LENGTH + 1, record.Name);
+        TextAppend(text, TIP_TEXT_UNITS, u"\n");
+    }
+    AppendRowState(record, text);
+}
+
+// "タイマーk", k being the digit beside the row and its key (row 10 is 0).
+static void CopyRowTitle(int row, char16_t (&text)[TIP_TEXT_UNITS])
+{
+    const char16_t digit[2] = {static_cast<char16_t>(u'0' + (row + 1) % 10), 0};
+    TextCopy(text, TIP_TEXT_UNITS, u"タイマー");
+    TextAppend(text, TIP_TEXT_UNITS, digit);
+}
+
+// A row's time display is read as one line with its row: "タイマー1 お茶 残り 0:04:55",
+// "タイマー2 一時停止中 残り 1:29:59". Its label needs no more than "タイマー1".
+static void RowTimeName(int row, char16_t (&name)[TIP_TEXT_UNITS])
+{
+    const TimerRecord& record = App.Timers.Records[row];
+    CopyRowTitle(row, name);
+    TextAppend(name, TIP_TEXT_UNITS, u" ");
+    if (record.Name[0] != 0) {
+        char16_t timerName[MAX_NAME_LENGTH + 1];
+        TextCopyWhole(timerName, MAX_NAME_LENGTH + 1, record.Name);
+        TextAppend(name, TIP_TEXT_UNITS, timerName);
+        TextAppend(name, TIP_TEXT_UNITS, u" ");
+    }
+    if (record.Suspended && record.Remaining != 0)
+        TextAppend(name, TIP_TEXT_UNITS, u"一時停止中 ");
+    AppendRowState(record, name);
 }
 
 void ToolTipText(int controlId, char16_t (&text)[TIP_TEXT_UNITS])
@@ -109,23 +164,20 @@ void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS])
     name[0] = 0;
     if (controlId == ID_SETTINGS)
         TextCopy(name, TIP_TEXT_UNITS, u"設定");
+    const DialogField* field = DialogFieldOf(controlId);
+    if (field != nullptr)
+        TextCopy(name, TIP_TEXT_UNITS, field->Name);
     const int row = RowOf(controlId);
     if (row < 0)
         return;
     if ((controlId & 0xFF00) == ID_ROW_TIME) {
-        // The tip's two lines, name and time, read as one.
-        ToolTipText(controlId, name);
-        for (char16_t* unit = name; *unit != 0; ++unit)
-            if (*unit == u'\n')
-                *unit = u' ';
+        RowTimeName(row, name);
         return;
     }
     const char16_t* action = RowAction(controlId, row, 1);
+    CopyRowTitle(row, name);
     if (action == nullptr)
         return;
-    const char16_t digit[2] = {static_cast<char16_t>(u'0' + (row + 1) % 10), 0};
-    TextCopy(name, TIP_TEXT_UNITS, u"タイマー");
-    TextAppend(name, TIP_TEXT_UNITS, digit);
     TextAppend(name, TIP_TEXT_UNITS, u" ");
     TextAppend(name, TIP_TEXT_UNITS, action);
 }
@@ -136,8 +188,11 @@ void AccessibleShortcut(int controlId, char16_t (&key)[ACCESSIBLE_KEY_UNITS])
     const BottomButton* button = BottomButtonOf(controlId);
     if (button != nullptr)
         TextCopy(key, ACCESSIBLE_KEY_UNITS, button->Key);
+    const DialogField* field = DialogFieldOf(controlId);
+    if (field != nullptr)
+        TextCopy(key, ACCESSIBLE_KEY_UNITS, field->Key);
     const int row = RowOf(controlId);
-    if (row < 0 || (controlId & 0xFF00) == ID_ROW_TIME)
+    if (row < 0 || (controlId & 0xFF00) == ID_ROW_TIME || (controlId & 0xFF00) == ID_ROW_LABEL)
         return;
     if ((controlId & 0xFF00) == ID_ROW_EDIT)
         TextCopy(key, ACCESSIBLE_KEY_UNITS, u"Ctrl+");

@@ -42,3 +42,15 @@ int BandIsExpired(int band)
 {
     return band >= 0 && band < App.Timers.Count && band < MAX_TIMERS && App.Timers.Records[band].Remaining == 0;
 }
+
+WindowColour BandBackground(int band, int highContrast)
+{
+    if (!BandIsExpired(band))
+        return {SYSTEM_MENU, 0};
+    return highContrast ? WindowColour{SYSTEM_HIGHLIGHT, 0} : WindowColour{FIXED_COLOUR, EXPIRED_RED};
+}
+
+int RowTimeHighlighted(int row, int highContrast)
+{
+    return highContrast && BandIsExpired(row);
+}

@@ -177,6 +177,8 @@ void ProcessTick(WindowHandle mainWindow, int regular)
         // Through the journal before the notice: a timer that ran out is reported at the next
         // start too, should the program end while the notice is open.
         TimersChanged(mainWindow);
+        for (int k = 0; k < outcome.ExpiredCount; ++k)
+            WindowAnnounceRow(mainWindow, outcome.Expired[k]);
         DrawAttention(mainWindow);
     }
     ArmEarlyCheck(mainWindow);

@@ -21,6 +21,9 @@ void BringToFront(WindowHandle window);
 void WindowFlash(WindowHandle window);
 // Plays the system's information sound once.
 void WindowAlertSound();
+// Tells screen readers that row's time display now says the timer ran out: its name changed, and
+// it is a live region to be read at once, even with the notice muted.
+void WindowAnnounceRow(WindowHandle mainWindow, int row);
 // Repaints the whole window with its background: expired rows turn red.
 void WindowInvalidate(WindowHandle window);
 // The open "TimeUp" box of the main window (its last active popup with that caption), or null.

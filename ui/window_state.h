@@ -30,9 +30,12 @@ struct WindowState {
     WindowHandle TimeFieldTip;                      // the timer dialog's tip at the mouse on its time field
     WindowHandle TimeFieldFocusTip;                 // and the one shown while the field has the focus
     uint8_t HotKeyRegistered;
+    WindowHandle FocusedControl;                    // the control that had the focus when the window was left
+    void* DialogKeyHook;                            // the settings dialog's filter of its access keys (HHOOK)
     WindowHandle ToolTip;                           // one tooltip control for every control of the window
     char16_t ToolTipBuffer[TIP_TEXT_UNITS];         // the text of the tip on show
     int32_t AccessibilityReady;                     // 1 once COM is started for a screen reader, -1 when it failed
+    int32_t HighContrast;                           // the system's high-contrast switch, as last seen
     int32_t LineHeight;
     int32_t CharWidth;
 };

@@ -272,5 +272,8 @@ inline void ClearSettings() {
 
 // The property by which the end-to-end tests' hook in the program tells whether `window` has an input method.
 inline std::wstring InputContextProperty(HWND window) { return L"ime " + std::to_wstring(uintptr_t(window)); }
+// Sent to a window hooked by ime_probe.dll: its process takes wParam as its menu colour (Wine keeps the system's
+// colours per process).
+constexpr wchar_t kMenuColourMessage[] = L"Korvalinde probe: menu colour";
 
 }  // namespace kv

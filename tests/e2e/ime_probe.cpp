@@ -4,10 +4,13 @@
 
 #include <imm.h>
 
-// Before a window handles WM_NULL or WM_DESTROY, its root owner's InputContextProperty becomes 2 when the
+// Before a window handles kMenuColourMessage, its process takes the menu colour. Before it handles WM_NULL or WM_DESTROY, its root owner's InputContextProperty becomes 2 when the
 // window has an input method context, 1 when it has none.
 extern "C" __declspec(dllexport) LRESULT CALLBACK SeeInputContext(int code, WPARAM w, LPARAM l) {
   const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(l);
+  const int menu = COLOR_MENU;
+  const COLORREF colour = COLORREF(sent->wParam);
+  if (code == HC_ACTION && sent->message == RegisterWindowMessageW(kv::kMenuColourMessage)) SetSysColors(1, &menu, &colour);
   if (code == HC_ACTION && (sent->message == WM_NULL || sent->message == WM_DESTROY)) {
     const HIMC context = ImmGetContext(sent->hwnd);
     ImmReleaseContext(sent->hwnd, context);

@@ -2,6 +2,8 @@
 // dialog of the window is open.
 #include "driver.h"
 
+#include <regex>
+
 using namespace e2e;
 using Notice = E2e;
 
@@ -101,4 +103,38 @@ TEST_F(Notice, NoTickCountsWhileADialogIsOpen) {
   EXPECT_EQ(0u, app.Dialogs(kNotice));
   app.Close(dlg, IDCANCEL);
   EXPECT_EQ(L"時間です\n 0:00:03", Text(app.Dialog(kNotice), kBoxText)) << "the notice right after it";
+}
+
+std::vector<std::pair<DWORD, HWND>> Heard;  // the name and live region changes of whole windows, as a screen reader hears them
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) Heard.push_back({event, window});
+}
+
+// A screen reader hears each row with its number and state, and a timer that runs out at once, muted too: its time
+// display raises a name change and a live region change. The dialogs' fields are named by their labels.
+TEST_F(Notice, AScreenReaderHearsTheRowsAndTheirExpiry) {
+  const BYTE mute[4] = {1};
+  WriteValue(L"Mute", REG_BINARY, mute, 4);
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_LIVEREGIONCHANGED, nullptr, Hear, 0, 0,
+                                       WINEVENT_OUTOFCONTEXT);  // before the start: the timer can run out at once
+  Program app;
+  app.Start({L"5(お茶)", L"1:30", L"0:0:2"});
+  ASSERT_TRUE(app.WaitRows(3));
+  HWND expiring = app.Control(ID_ROW_TIME + 2);
+  const std::pair<DWORD, HWND> live = {EVENT_OBJECT_LIVEREGIONCHANGED, expiring}, named = {EVENT_OBJECT_NAMECHANGE, expiring};
+  EXPECT_TRUE(WaitFor([&] { return std::count(Heard.begin(), Heard.end(), live) == 1; })) << "a live region change";
+  EXPECT_EQ(1, std::count(Heard.begin(), Heard.end(), named)) << "and a name change";
+  EXPECT_EQ(L"タイマー3 時間切れ/", Said(expiring));
+  UnhookWinEvent(hook);
+  Key(app, L"2");
+  ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 1, kPaused));
+  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(L"タイマー1 お茶 残り 0:04:\\d\\d/")));
+  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME + 1)), std::wregex(L"タイマー2 一時停止中 残り 1:29:\\d\\d/")));
+  EXPECT_EQ(L"タイマー1/", Said(app.Control(ID_ROW_LABEL)));
+  HWND dlg = app.Open(ID_ADD, kAdd);
+  EXPECT_EQ(L"名称/", Said(GetDlgItem(dlg, IDC_NAME)));
+  app.Close(dlg, IDCANCEL);
+  dlg = app.Open(ID_SETTINGS, kSettings);
+  EXPECT_EQ(L"ホットキー/Alt+H", Said(GetDlgItem(dlg, IDC_HOTKEY)));
+  app.Close(dlg, IDCANCEL);
 }

@@ -72,6 +72,29 @@ TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
   }
 }
 
+// The focus starts on the check box: its access key ticks it and leaves the hot key alone. In the hot-key field
+// the same keys are a hot key and tick nothing.
+TEST_F(Settings, AnAccessKeyIsNotAlsoAHotKey) {
+  Program app;
+  app.Start();
+  HWND dlg = app.Open(ID_SETTINGS, kSettings);
+  HWND field = GetDlgItem(dlg, IDC_HOTKEY), box = GetDlgItem(dlg, IDC_REMEMBER);
+  auto focused = [&](HWND w) { return WaitFor([&] { return ThreadOf(dlg).hwndFocus == w; }); };
+  EXPECT_TRUE(focused(box));
+  Foreground(dlg);
+  Press(L"alt+s");
+  EXPECT_TRUE(WaitFor([&] { return Send(box, BM_GETCHECK) == BST_CHECKED; })) << "Alt+S ticks the box";
+  EXPECT_EQ(0, Send(field, HKM_GETHOTKEY));
+  Press(L"alt+h");
+  EXPECT_TRUE(focused(field));
+  Press(L"alt+s");
+  Press(L"Tab");
+  EXPECT_TRUE(focused(box)) << "every key before Tab is handled";
+  EXPECT_EQ(MAKEWORD('S', HOTKEYF_ALT), Send(field, HKM_GETHOTKEY)) << "Alt+S is the hot key";
+  EXPECT_EQ(BST_CHECKED, Send(box, BM_GETCHECK)) << "and the box stays ticked";
+  app.Close(dlg, IDCANCEL);
+}
+
 // Reads the error box of a taken combination, owned by the window (null: no check), and closes it.
 void CloseTakenBox(const Program& app, HWND owner) {
   HWND box = app.Dialog(kError);

@@ -218,7 +218,7 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   EXPECT_TRUE(WaitFor([&] { return Text(tip) != first; })) << "the open tip follows the row";
   EXPECT_TRUE(IsWindowVisible(tip));
   EXPECT_EQ(0u, Text(tip).rfind(name + L"\n残り 0:0", 0)) << testing::PrintToString(Text(tip));
-  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(name + L" 残り 0:0\\d:\\d\\d/")));
+  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(L"タイマー1 " + name + L" 残り 0:0\\d:\\d\\d/")));
   EXPECT_EQ(L"タイマー3 削除/Alt+3", Said(app.Control(ID_ROW_DELETE + 2)));
   move(app.Control(ID_ROW_EDIT + 2));
   ASSERT_TRUE(comes(L"修正 (Ctrl+3)"));
@@ -258,4 +258,44 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   EXPECT_TRUE(comes(L"時間になりません\n")) << "the tip says why";
   EXPECT_TRUE(IsWindowVisible(dlg)) << "and the dialog stays";
   app.Close(dlg, IDCANCEL);
+}
+
+// Tab and Shift+Tab walk the buttons as they are seen, past the greyed pause of a clock timer, and show the focus;
+// Space presses the focused one; a digit pauses its row wherever the focus is; a dialog gives the focus back.
+TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
+  Program app;
+  app.Start({L"5", L"PM5:30"});
+  ASSERT_TRUE(app.WaitRows(2));
+  auto focused = [&](int id) { return WaitFor([&] { return ThreadOf(app.main).hwndFocus == app.Control(id); }); };
+  for (int id : {ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE, ID_ROW_EDIT + 1, ID_ROW_DELETE + 1, ID_ADD, ID_MUTE}) {
+    Key(app, L"Tab");
+    EXPECT_TRUE(focused(id)) << std::hex << id;
+  }
+  EXPECT_EQ(0, Send(app.Control(ID_MUTE), WM_QUERYUISTATE) & UISF_HIDEFOCUS) << "the focus shows";
+  Shot(app.main, app.main, "keyboard_focus");
+  Key(app, L"space");
+  EXPECT_TRUE(WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; })) << "Space presses it";
+  Key(app, L"shift+Tab");
+  EXPECT_TRUE(focused(ID_ADD));
+  Key(app, L"1");
+  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "a digit pauses its row";
+  EXPECT_TRUE(focused(ID_ADD));
+  app.Close(app.Open(ID_ADD, kAdd), IDCANCEL);
+  EXPECT_TRUE(focused(ID_ADD)) << "back from a dialog";
+}
+
+// A change of the system's colours repaints the bands in the menu colour of now, and back. Wine keeps the colours per
+// process: the program's change inside it (ime_probe.dll), the driver's to match.
+TEST_F(Window, FollowsTheSystemColours) {
+  Program app;
+  app.Start({L"5"});
+  ASSERT_TRUE(app.WaitRows(1));
+  HookInputContexts(app);
+  const int menu = COLOR_MENU;
+  const COLORREF before = GetSysColor(menu);
+  for (COLORREF colour : {RGB(0, 128, 0), before}) {
+    SetSysColors(1, &menu, &colour);
+    Send(app.main, RegisterWindowMessageW(kMenuColourMessage), colour);
+    EXPECT_TRUE(WaitFor([&] { return Bands(app.main, {}).empty(); })) << std::hex << colour << " " << Bands(app.main, {});
+  }
 }

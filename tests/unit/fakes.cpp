@@ -140,6 +140,7 @@ void BringToFront(WindowHandle) {
 void WindowFlash(WindowHandle) { ++Fake.Flashed; }
 void WindowAlertSound() { ++Fake.Sounds; }
 void WindowInvalidate(WindowHandle) { ++Fake.Invalidated; }
+void WindowAnnounceRow(WindowHandle, int row) { Fake.Announced.push_back(row); }
 void WindowSleep(unsigned) { ++Fake.Sleeps; }
 void BuildTimerRows(WindowHandle) { ++Fake.Rebuilt; }
 int WindowStartTimer(WindowHandle, uintptr_t id, unsigned milliseconds) {

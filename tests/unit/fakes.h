@@ -34,6 +34,7 @@ struct FakeState {
     int Foreground = 0;                       // a ForegroundOwner value
     bool GrantForeground = true;              // BringToFront makes the main window foreground
     int Raised = 0, Flashed = 0, Sounds = 0, Invalidated = 0, Rebuilt = 0, Sleeps = 0;
+    std::vector<int> Announced;               // the rows told to screen readers as run out
     Texts Notices;                            // every notice text shown, in order
     std::vector<bool> NoticeCancelled;        // the open notices, innermost last
     bool NoticeIgnoresCancel = false;

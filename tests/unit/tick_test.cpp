@@ -65,6 +65,7 @@ TEST_F(TickTest, ExpiriesShareOneNoticeAndDrawAttention) {
         Fake.NoticeLoop = [](int) { EXPECT_EQ(u"PM 5:30:00", Fake.RowTexts[2]); };
         TickAt(1000);
         EXPECT_EQ(std::make_pair(c.Raised, c.Flashed), std::make_pair(Fake.Raised, Fake.Flashed)) << &c - cases;
+        EXPECT_EQ((std::vector<int>{0, 2, 3}), Fake.Announced) << "to screen readers, muted too: " << &c - cases;
         EXPECT_EQ(c.Mute ? Texts{} : Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}, Fake.Notices);
         EXPECT_EQ((c.Mute ? Texts{u"", u"run", u"", std::u16string(12, u'x')} : Texts{u"run"}), NamesOf(App.Timers));
         EXPECT_EQ(std::make_tuple(c.Mute ? 1 : 2, 1, 0u), std::make_tuple(Fake.Rebuilt, Fake.Invalidated, App.NoticeState));

@@ -7,6 +7,7 @@
 #include "hotkey_modifiers.h"
 #include "request_split.h"
 #include "resource.h"
+#include "row_geometry.h"
 #include "timer_table.h"
 #include "window_position.h"
 
@@ -99,19 +100,40 @@ TEST(UiLogic, HotKeyModifiers) {
             << std::hex << c.HotKey;
 }
 
+// The bands take the menu colour, red behind an expired timer; with high contrast every colour is the system's, an
+// expired row's the highlight colours, its time display's too.
+TEST(UiLogic, BandColours) {
+    ResetFakes();
+    SetTimers({{u"", 0, 0, 0}, {u"", 5000, 0, 0}});
+    const struct { int Band, HighContrast, System; uint32_t Rgb; int Highlighted; } cases[] = {
+        {0, 0, FIXED_COLOUR, EXPIRED_RED, 0}, {1, 0, SYSTEM_MENU, 0, 0}, {2, 0, SYSTEM_MENU, 0, 0},
+        {0, 1, SYSTEM_HIGHLIGHT, 0, 1},       {1, 1, SYSTEM_MENU, 0, 0}, {2, 1, SYSTEM_MENU, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const WindowColour colour = BandBackground(c.Band, c.HighContrast);
+        const int highlighted = RowTimeHighlighted(c.Band, c.HighContrast);
+        EXPECT_EQ(std::make_tuple(c.System, c.Rgb, c.Highlighted), std::make_tuple(colour.System, colour.Rgb, highlighted))
+            << &c - cases;
+    }
+}
+
 typedef std::tuple<std::u16string, std::u16string, std::u16string> Said;   // tip, accessible name, key
 
 // What each control says of itself: the tip (a row's whole name and what its time means, now; every button's key),
-// the name a screen reader speaks where the control's own text says too little, and the key.
+// the name a screen reader speaks where the control's own text says too little (a row's time with its row and pause,
+// a label only its row, two dialog fields), and the key.
 TEST(UiLogic, ControlTexts) {
     ResetFakes();
     SetTimers({{u"洗濯機の脱水を始める", 45000000, 0, 0}, {u"", 1, 0, 1}, {u"egg", 0, 0, 0}, {u"", 30000, 1, 0}});
     Fake.TickCount = 60000;   // a minute since the last tick
     const struct { int Id; std::u16string Tip, Name, Key; } cases[] = {
-        {ID_ROW_TIME + 0, u"洗濯機の脱水を始める\n残り 12:29:00", u"洗濯機の脱水を始める 残り 12:29:00", u""},
-        {ID_ROW_TIME + 1, u"PM 5:30:00 に通知", u"PM 5:30:00 に通知", u""},
-        {ID_ROW_TIME + 2, u"egg\n時間切れ", u"egg 時間切れ", u""},
-        {ID_ROW_TIME + 3, u"残り 0:00:30", u"残り 0:00:30", u""},
+        {ID_ROW_TIME + 0, u"洗濯機の脱水を始める\n残り 12:29:00", u"タイマー1 洗濯機の脱水を始める 残り 12:29:00", u""},
+        {ID_ROW_TIME + 1, u"PM 5:30:00 に通知", u"タイマー2 PM 5:30:00 に通知", u""},
+        {ID_ROW_TIME + 2, u"egg\n時間切れ", u"タイマー3 egg 時間切れ", u""},
+        {ID_ROW_TIME + 3, u"残り 0:00:30", u"タイマー4 一時停止中 残り 0:00:30", u""},
+        {ID_ROW_LABEL + 1, u"", u"タイマー2", u""},
+        {IDC_NAME, u"", u"名称", u""},
+        {IDC_HOTKEY, u"", u"ホットキー", u"Alt+H"},
         {ID_ROW_PAUSE + 0, u"一時停止・再開 (1)", u"タイマー1 一時停止", u"1"},
         {ID_ROW_EDIT + 9, u"修正 (Ctrl+0)", u"タイマー0 修正", u"Ctrl+0"},
         {ID_ROW_DELETE + 4, u"削除 (Alt+5)", u"タイマー5 削除", u"Alt+5"},
@@ -121,7 +143,7 @@ TEST(UiLogic, ControlTexts) {
     for (int count : {10, 1}) {   // after a rebuild to one row, the rows that went say nothing
         App.Timers.Count = count;
         for (const auto& c : cases) {
-            const bool gone = (c.Id & 0xFF) >= count && c.Id < ID_ADD;
+            const bool gone = (c.Id & 0xFF) >= count && (c.Id & 0xFF) < MAX_TIMERS && c.Id < ID_ADD;
             char16_t tip[TIP_TEXT_UNITS], name[TIP_TEXT_UNITS], key[ACCESSIBLE_KEY_UNITS];
             ToolTipText(c.Id, tip);
             AccessibleName(c.Id, name);

@@ -274,3 +274,32 @@ void MakeAccessible(HWND control)
     SetWindowLongPtrW(control, GWLP_USERDATA, GetWindowLongPtrW(control, GWLP_WNDPROC));
     SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AccessibleControlProc));
 }
+
+// The accessibility property services, and the live setting as UI Automation names it
+// (LiveSetting_Property_GUID, value Assertive = 2).
+static const CLSID ACC_PROP_SERVICES = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+static const IID ACC_PROP_SERVICES_INTERFACE = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+static const GUID LIVE_SETTING_PROPERTY = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+static const long LIVE_ASSERTIVE = 2;
+
+typedef HRESULT(WINAPI* CreateInstanceCall)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+
+void MarkAssertive(HWND control)
+{
+    // Only through an ole32 that is loaded already, so that no import is added: a screen reader
+    // that listens has asked for an object before, and COM is up then. A failure (Windows before
+    // 8, Wine's E_NOTIMPL) leaves the events to speak for themselves.
+    HMODULE ole = GetModuleHandleW(L"ole32.dll");
+    CreateInstanceCall create =
+        ole ? reinterpret_cast<CreateInstanceCall>(reinterpret_cast<void*>(GetProcAddress(ole, "CoCreateInstance")))
+            : nullptr;
+    void* object = nullptr;
+    if (!create || FAILED(create(ACC_PROP_SERVICES, nullptr, CLSCTX_INPROC_SERVER, ACC_PROP_SERVICES_INTERFACE, &object)))
+        return;
+    IAccPropServices* services = static_cast<IAccPropServices*>(object);
+    VARIANT live = {};
+    live.vt = VT_I4;
+    live.lVal = LIVE_ASSERTIVE;
+    services->SetHwndProp(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, LIVE_SETTING_PROPERTY, live);
+    services->Release();
+}

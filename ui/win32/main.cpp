@@ -180,10 +180,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     while (GetMessageW(&message, nullptr, 0, 0)) {
         RelayToolTipMouse(&message);
         // The keys act on the main window whichever of its controls has the focus.
-        if (!accelerators || !TranslateAcceleratorW(window, accelerators, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        if (accelerators && TranslateAcceleratorW(window, accelerators, &message))
+            continue;
+        // What is left of the keyboard works the buttons as in a dialog: Tab and Shift+Tab move the
+        // focus (and show it), Space presses the focused button.
+        if (IsDialogMessageW(window, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
     return EndProgram(0);
 }

@@ -30,6 +30,7 @@ static LRESULT OnCreate(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     ReleaseDC(window, dc);
 
     Ui.MainWindow = window;
+    FollowSystemColours(window);
     CreateToolTips();
     // Every tick measures its delta from here, also one that runs inside a message box below.
     StartTickClocks();
@@ -194,6 +195,22 @@ static void OnCommand(HWND window, WPARAM wParam)
     }
 }
 
+// A plain window forgets which control had the focus when it is left (for another program or one
+// of our dialogs); the keyboard user comes back to the button they left, as in a dialog.
+static int OnActivate(HWND window, WPARAM wParam)
+{
+    HWND focused = GetFocus();
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        Ui.FocusedControl = IsChild(window, focused) ? focused : nullptr;
+        return 0;
+    }
+    HWND back = static_cast<HWND>(Ui.FocusedControl);
+    if (!back || !IsChild(window, back) || !IsWindowEnabled(back))
+        return 0;
+    SetFocus(back);
+    return 1;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -209,6 +226,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
         OnEndSession(wParam);
         return 0;
+    case WM_ACTIVATE:
+        if (OnActivate(window, wParam))
+            return 0;
+        break;
     case WM_MOVE:
         OnMove(window);
         break;
@@ -218,6 +239,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT:
         PaintRowBands(window);
         return 0;
+    case WM_CTLCOLORSTATIC:
+        if (LRESULT brush = RowTimeColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return brush;
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        FollowSystemColours(window);
+        break;
     case WM_COMMAND:
         OnCommand(window, wParam);
         return 0;

@@ -64,6 +64,17 @@ static void AcceptSettings(HWND dialog)
     SaveHotKeySettings();
 }
 
+// In the hot-key field every combination is a hot key: Alt+S there is the key Alt+S, not also the
+// access key of the check box. The dialog's loop offers each message to this filter before it
+// looks for access keys.
+static LRESULT CALLBACK FilterAccessKeys(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && message->message == WM_SYSCHAR && GetDlgCtrlID(message->hwnd) == IDC_HOTKEY)
+        return TRUE;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
@@ -71,9 +82,18 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_SETHOTKEY, App.HotKey, 0);
         CheckDlgButton(dialog, IDC_REMEMBER, App.RememberAtShutdown ? BST_CHECKED : BST_UNCHECKED);
         LoadSettingsIcon(dialog);
-        return TRUE;
+        // Named from its label for screen readers, not by the resource's placeholder text.
+        MakeAccessible(GetDlgItem(dialog, IDC_HOTKEY));
+        Ui.DialogKeyHook = SetWindowsHookExW(WH_MSGFILTER, FilterAccessKeys, nullptr, GetCurrentThreadId());
+        // The focus starts on the check box, not in the hot-key field, where the first key
+        // pressed, an access key among them, would become the hot key; Alt+H or Tab goes there.
+        SetFocus(GetDlgItem(dialog, IDC_REMEMBER));
+        return FALSE;
     case WM_DESTROY:
         FreeSettingsIcon(dialog);
+        if (Ui.DialogKeyHook)
+            UnhookWindowsHookEx(static_cast<HHOOK>(Ui.DialogKeyHook));
+        Ui.DialogKeyHook = nullptr;
         return FALSE;
     case WM_COMMAND: {
         const int command = LOWORD(wParam);

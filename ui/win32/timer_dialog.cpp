@@ -139,6 +139,8 @@ static void InitTimerDialog(HWND dialog)
     // Digits and A, P, M are typed straight into the time field, without the input method.
     Ui.TimeFieldImeContext = ImmAssociateContext(GetDlgItem(dialog, IDC_TIME), nullptr);
     AddTimeFieldTips(dialog);
+    // Named 名称 for screen readers, which would otherwise read the name typed in it.
+    MakeAccessible(GetDlgItem(dialog, IDC_NAME));
 }
 
 // Reads both fields; 0 when the time field is empty.

@@ -82,8 +82,23 @@ static void BuildRow(HWND window, int row)
     EnsureChild(window, ID_ROW_DELETE + row, L"BUTTON", L"\xFF38", BUTTON_STYLE);   // Ｘ
 }
 
+// Tab walks the controls in their z-order, and a new control goes below the others: put the rows
+// top to bottom, then the bottom buttons, whenever each was created.
+static void OrderTabStops(HWND window, int count)
+{
+    HWND after = HWND_TOP;
+    for (int row = 0; row <= count && row <= MAX_TIMERS; ++row) {
+        for (int kind = 0; kind < ROW_CONTROL_KINDS; ++kind) {
+            HWND control = GetDlgItem(window, row < count ? ROW_BASE[kind] + row : BOTTOM_IDS[kind]);
+            SetWindowPos(control, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            after = control;
+        }
+    }
+}
+
 static void BuildControls(HWND window, int count)
 {
+    const int countBefore = static_cast<int>(Ui.BuiltRowsShape >> 24 & 0xF);
     for (int row = 0; row < count; ++row)
         BuildRow(window, row);
     for (int row = count; row < MAX_TIMERS; ++row) {
@@ -107,6 +122,9 @@ static void BuildControls(HWND window, int count)
     SyncCheck(window, ID_TOPMOST, App.TopMost);
     EnsureChild(window, ID_SUSPEND_ALL, L"BUTTON", L"中断", TOGGLE_STYLE);
     EnsureChild(window, ID_SETTINGS, L"BUTTON", L"\xFF0A", TOGGLE_STYLE);   // ＊
+
+    if (count != countBefore)
+        OrderTabStops(window, count);
 
     PixelRect client = ClientAreaFor(count, Ui.CharWidth, Ui.LineHeight);
     RECT shown = {};
@@ -147,8 +165,9 @@ void BuildTimerRows(WindowHandle handle)
     uint32_t bands = static_cast<uint32_t>(count) << MAX_TIMERS;
     for (int band = 0; band < count; ++band)
         bands |= BandIsExpired(band) ? 1u << band : 0u;
+    // With high contrast an expired row's time display changes colour too.
     if (bands != Ui.PaintedBands)
-        InvalidateRect(window, nullptr, TRUE);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | (Ui.HighContrast ? RDW_ALLCHILDREN : 0));
     Ui.PaintedBands = bands;
 }
 
@@ -195,20 +214,45 @@ void LayoutTimerRows(HWND window)
     }
 }
 
+// A system colour's brush is the system's, not ours to delete.
+static HBRUSH BrushOf(const WindowColour& colour)
+{
+    if (colour.System != FIXED_COLOUR)
+        return GetSysColorBrush(colour.System);
+    return CreateSolidBrush(colour.Rgb);
+}
+
 void PaintRowBands(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    if (dc && paint.fErase) {
-        HBRUSH menuBrush = GetSysColorBrush(COLOR_MENU);
-        HBRUSH redBrush = CreateSolidBrush(RGB(255, 0, 0));
-        const int pitch = RowPitch(Ui.LineHeight);
-        for (int band = 0; band <= App.Timers.Count; ++band) {
-            RECT rect = {paint.rcPaint.left, band * pitch, paint.rcPaint.right, (band + 1) * pitch};
-            FillRect(dc, &rect, BandIsExpired(band) && redBrush ? redBrush : menuBrush);
-        }
-        if (redBrush)
-            DeleteObject(redBrush);
+    const int pitch = RowPitch(Ui.LineHeight);
+    for (int band = 0; dc && paint.fErase && band <= App.Timers.Count; ++band) {
+        const WindowColour colour = BandBackground(band, Ui.HighContrast);
+        HBRUSH brush = BrushOf(colour);
+        RECT rect = {paint.rcPaint.left, band * pitch, paint.rcPaint.right, (band + 1) * pitch};
+        FillRect(dc, &rect, brush ? brush : GetSysColorBrush(SYSTEM_MENU));
+        if (brush && colour.System == FIXED_COLOUR)
+            DeleteObject(brush);
     }
     EndPaint(window, &paint);
+}
+
+LRESULT RowTimeColours(HDC dc, HWND control)
+{
+    const int row = GetDlgCtrlID(control) - ID_ROW_TIME;
+    if (row < 0 || row >= MAX_TIMERS || !RowTimeHighlighted(row, Ui.HighContrast))
+        return 0;
+    SetTextColor(dc, GetSysColor(SYSTEM_HIGHLIGHT_TEXT));
+    SetBkColor(dc, GetSysColor(SYSTEM_HIGHLIGHT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(SYSTEM_HIGHLIGHT));
+}
+
+void FollowSystemColours(HWND window)
+{
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    const BOOL read = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0);
+    Ui.HighContrast = read && (contrast.dwFlags & HCF_HIGHCONTRASTON) ? 1 : 0;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -16,6 +16,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // timer_rows.cpp
 void LayoutTimerRows(HWND window);
 void PaintRowBands(HWND window);
+// WM_CTLCOLORSTATIC of a row's time display: the brush of the colours set, or 0 for the control's own.
+LRESULT RowTimeColours(HDC dc, HWND control);
+// Takes the high-contrast switch anew and repaints everything in the colours of now.
+void FollowSystemColours(HWND window);
 // The pause button's text: "■" while the timer runs, "＞" while it is paused.
 const wchar_t* PauseButtonText(int suspended);
 
@@ -36,6 +40,9 @@ void RelayToolTipMouse(const MSG* message);
 void EndAccessibility();
 // The control answers a screen reader with the name and key of ui/control_texts.h.
 void MakeAccessible(HWND control);
+// A change of the control is read at once (live setting assertive), where the system keeps live
+// settings and COM is up in the program; otherwise nothing.
+void MarkAssertive(HWND control);
 
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

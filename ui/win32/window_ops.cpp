@@ -12,6 +12,20 @@ void WindowSetRowText(WindowHandle, int row, const char16_t* text)
     RefreshToolTip(ID_ROW_TIME + row);
 }
 
+#ifndef EVENT_OBJECT_LIVEREGIONCHANGED
+#define EVENT_OBJECT_LIVEREGIONCHANGED 0x8019
+#endif
+
+void WindowAnnounceRow(WindowHandle, int row)
+{
+    HWND display = row >= 0 && row < MAX_TIMERS ? AsWindow(Ui.RowTimeDisplay[row]) : nullptr;
+    if (!display)
+        return;
+    MarkAssertive(display);
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, display, OBJID_CLIENT, CHILDID_SELF);
+    NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, display, OBJID_CLIENT, CHILDID_SELF);
+}
+
 int WindowForegroundOwner(WindowHandle mainWindow)
 {
     HWND main = AsWindow(mainWindow);
