@@ -2,11 +2,16 @@
 // prints its results as "key value ..." lines. CLASS "korvalinde" names Korvalinde's main window class; Korvalinde
 // is kv::ProgramPath(), always started from no settings.
 //   launch CLASS [EXE [ARG]] starts Korvalinde, or EXE, and waits until its visible window of CLASS waits for input
+//                            (with CLASS "korvalinde" and an EXE: that build of Korvalinde)
 //   close CLASS              closes every visible window of CLASS (WM_CLOSE) and waits for their processes to end
-//   startup RUNS EXE CLASS   times start-up to a visible window of Korvalinde and of EXE, RUNS times each after one
-//                            unmeasured start each, alternating; each is closed before the next start
-//   latency COUNT SECONDS    hands Korvalinde COUNT "0:0:SECONDS" requests one after the other and times each from
-//                            its due time to its visible notice
+//   startup RUNS EXE CLASS [KEXE]
+//                            times start-up to a visible window of Korvalinde, of the Korvalinde build KEXE if given,
+//                            and of EXE, RUNS times each after one unmeasured start each, in turns; each is closed
+//                            before the next start ("startup first", "startup second" (EXE), "startup third" (KEXE))
+//   latency COUNT SECONDS CLASS...
+//                            hands the running window of each CLASS in turn (one expiry each, then the next round)
+//                            COUNT "0:0:SECONDS" requests and times each from its due time to its visible notice
+//                            ("latency CLASS" lines as given)
 //   ten named|paused         hands Korvalinde ten 100-minute requests, named "name01" to "name10", or unnamed and
 //                            then paused by their rows' pause buttons
 // Windows are looked for every millisecond (an out-of-context WinEvent hook was seen to receive no events under
@@ -46,8 +51,9 @@ double Start(Program& program, const wchar_t* cls, const wchar_t* exe, const wch
   program.waitMs = 20000;
   program.pollMs = 1;
   if (exe) program.exe = exe;
-  if (!exe && !Shown(0, kMainClass).empty()) ReportFailure(L"Korvalinde already runs; a start would hand over");
-  if (!exe) ClearSettings();
+  const bool korvalinde = !wcscmp(cls, kMainClass);
+  if (korvalinde && !Shown(0, kMainClass).empty()) ReportFailure(L"Korvalinde already runs; a start would hand over");
+  if (korvalinde) ClearSettings();
   const double start = NowMs();
   program.Start(arg ? std::vector<std::wstring>{arg} : std::vector<std::wstring>{}, false);
   program.main = program.Find(cls);
@@ -56,46 +62,65 @@ double Start(Program& program, const wchar_t* cls, const wchar_t* exe, const wch
   return ms;
 }
 
-int Startup(int runs, const wchar_t* exe, const wchar_t* cls) {
-  std::vector<double> times[2];
+int Startup(int runs, const wchar_t* exe, const wchar_t* cls, const wchar_t* korvalinde2) {
+  std::vector<double> times[3];
+  const int kinds = korvalinde2 ? 3 : 2;
   for (int run = -1; run < runs; ++run) {  // run -1: one unmeasured start of each
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < kinds; ++k) {
       Program program;
-      const double ms = k ? Start(program, cls, exe) : Start(program, kMainClass, nullptr);
+      const double ms = k == 1 ? Start(program, cls, exe)
+                        : k == 2 ? Start(program, kMainClass, korvalinde2)
+                                 : Start(program, kMainClass, nullptr);
       if (run >= 0) times[k].push_back(ms);
       program.Quit();
     }
   }
   PrintSummary("startup", "first", times[0]);
   PrintSummary("startup", "second", times[1]);
+  if (korvalinde2) PrintSummary("startup", "third", times[2]);
   return 0;
 }
 
-int Latency(int count, int seconds) {
-  Program program;
+// The running window of the class (one shown window of any process), as Program::Attach finds Korvalinde.
+void AttachTo(Program& program, const wchar_t* cls) {
   program.pollMs = 1;
-  program.Attach();
+  program.main = program.Find(cls);
+  GetWindowThreadProcessId(program.main, &program.pi.dwProcessId);
+  program.Settle();
   if (program.Dialogs(kNotice)) ReportFailure(L"a notice is already open");
+}
+
+int Latency(int count, int seconds, int windows, wchar_t** names) {
+  std::vector<Program> programs(windows);
+  for (int w = 0; w < windows; ++w) AttachTo(programs[w], ClassOf(names[w]));
   const std::wstring request = L"0:0:" + std::to_wstring(seconds);
-  std::vector<double> latencies, sends;
+  std::vector<std::vector<double>> latencies(windows), sends(windows);
   for (int i = 0; i < count; ++i) {
     // Spread over the phases of the tick: a pause after the previous notice closed of 100 ms plus a
-    // different slice of the tick each time (in a shuffled order).
+    // different slice of the tick each time (in a shuffled order); each window gets the same slices, in turns.
     const int slice = int(i * 7919LL % count);
-    const double sendAt = NowMs() + 100 + double(TICK_PERIOD_MS) * slice / count;
-    for (double left = sendAt - NowMs(); left > 0; left = sendAt - NowMs())
-      if (left > 3) Sleep(DWORD(left - 2));
-    const double handedOver = NowMs();
-    program.Request(request);
-    sends.push_back(NowMs() - handedOver);
-    const HWND notice = program.Dialog(kNotice);
-    latencies.push_back(NowMs() - handedOver - seconds * 1000.0);
-    printf("expiry %d slice %d send %.1f latency %.1f\n", i, slice, sends.back(), latencies.back());
-    // Returns once the program has done what the notice left it to do: the next hand-over finds it idle.
-    program.Close(notice, IDCANCEL);
+    for (int w = 0; w < windows; ++w) {
+      Program& program = programs[w];
+      const double sendAt = NowMs() + 100 + double(TICK_PERIOD_MS) * slice / count;
+      for (double left = sendAt - NowMs(); left > 0; left = sendAt - NowMs())
+        if (left > 3) Sleep(DWORD(left - 2));
+      const double handedOver = NowMs();
+      program.Request(request);
+      sends[w].push_back(NowMs() - handedOver);
+      const HWND notice = program.Dialog(kNotice);
+      latencies[w].push_back(NowMs() - handedOver - seconds * 1000.0);
+      printf("expiry %d %ls slice %d send %.1f latency %.1f\n", i, names[w], slice, sends[w].back(),
+             latencies[w].back());
+      // Returns once the program has done what the notice left it to do: the next hand-over finds it idle.
+      program.Close(notice, IDCANCEL);
+    }
   }
-  PrintSummary("handover", "send", sends);
-  PrintSummary("latency", "expiry", latencies);
+  for (int w = 0; w < windows; ++w) {
+    const std::string name(names[w], names[w] + wcslen(names[w]));  // class names are ASCII
+    PrintSummary("handover", name.c_str(), sends[w]);
+    PrintSummary("latency", name.c_str(), latencies[w]);
+  }
+  for (Program& program : programs) program.pi = {};  // attached, not started: nothing of theirs to end
   return 0;
 }
 
@@ -137,9 +162,10 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"close" && argc == 3) return CloseAll(cls) ? 0 : 1;
-  if (command == L"startup" && argc == 5 && _wtoi(argv[2]) >= 1) return Startup(_wtoi(argv[2]), argv[3], argv[4]);
-  if (command == L"latency" && argc == 4 && _wtoi(argv[2]) >= 1 && _wtoi(argv[3]) >= 1)
-    return Latency(_wtoi(argv[2]), _wtoi(argv[3]));
+  if (command == L"startup" && (argc == 5 || argc == 6) && _wtoi(argv[2]) >= 1)
+    return Startup(_wtoi(argv[2]), argv[3], argv[4], argc == 6 ? argv[5] : nullptr);
+  if (command == L"latency" && argc >= 5 && _wtoi(argv[2]) >= 1 && _wtoi(argv[3]) >= 1)
+    return Latency(_wtoi(argv[2]), _wtoi(argv[3]), argc - 4, argv + 4);
   if (command == L"ten" && argc == 3 && !wcscmp(argv[2], L"named")) return Ten(false);
   if (command == L"ten" && argc == 3 && !wcscmp(argv[2], L"paused")) return Ten(true);
   fprintf(stderr, "bench_probe: no such command; the head of bench/probe.cpp lists them\n");
