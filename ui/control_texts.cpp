@@ -26,11 +26,13 @@ static const BottomButton BOTTOM_BUTTONS_TEXTS[] = {
     {ID_SETTINGS, u"設定", u"O"},
 };
 
-static const BottomButton* BottomButtonOf(int controlId)
+// The entry of a table of texts by control, or null.
+template <typename Entry, int Count>
+static const Entry* EntryOf(const Entry (&entries)[Count], int controlId)
 {
-    for (const BottomButton& button : BOTTOM_BUTTONS_TEXTS)
-        if (button.Id == controlId)
-            return &button;
+    for (const Entry& entry : entries)
+        if (entry.Id == controlId)
+            return &entry;
     return nullptr;
 }
 
@@ -47,13 +49,6 @@ static const DialogField DIALOG_FIELDS[] = {
     {IDC_HOTKEY, u"ホットキー", u"Alt+H"},
 };
 
-static const DialogField* DialogFieldOf(int controlId)
-{
-    for (const DialogField& field : DIALOG_FIELDS)
-        if (field.Id == controlId)
-            return &field;
-    return nullptr;
-}
 
 // The row of a row control whose timer exists, or -1.
 static int RowOf(int controlId)
@@ -147,7 +142,7 @@ void ToolTipText(int controlId, char16_t (&text)[TIP_TEXT_UNITS])
         RowTimeTip(App.Timers.Records[row], text);
         return;
     }
-    const BottomButton* button = BottomButtonOf(controlId);
+    const BottomButton* button = EntryOf(BOTTOM_BUTTONS_TEXTS, controlId);
     const char16_t* what = button ? button->Tip : row >= 0 ? RowAction(controlId, row, 0) : nullptr;
     if (what == nullptr)
         return;
@@ -164,7 +159,7 @@ void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS])
     name[0] = 0;
     if (controlId == ID_SETTINGS)
         TextCopy(name, TIP_TEXT_UNITS, u"設定");
-    const DialogField* field = DialogFieldOf(controlId);
+    const DialogField* field = EntryOf(DIALOG_FIELDS, controlId);
     if (field != nullptr)
         TextCopy(name, TIP_TEXT_UNITS, field->Name);
     const int row = RowOf(controlId);
@@ -185,10 +180,10 @@ void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS])
 void AccessibleShortcut(int controlId, char16_t (&key)[ACCESSIBLE_KEY_UNITS])
 {
     key[0] = 0;
-    const BottomButton* button = BottomButtonOf(controlId);
+    const BottomButton* button = EntryOf(BOTTOM_BUTTONS_TEXTS, controlId);
     if (button != nullptr)
         TextCopy(key, ACCESSIBLE_KEY_UNITS, button->Key);
-    const DialogField* field = DialogFieldOf(controlId);
+    const DialogField* field = EntryOf(DIALOG_FIELDS, controlId);
     if (field != nullptr)
         TextCopy(key, ACCESSIBLE_KEY_UNITS, field->Key);
     const int row = RowOf(controlId);
