@@ -10,16 +10,11 @@ namespace {
 
 using EngineTest = FakesTest;
 
-// Only the first 255 units of a text count.
+// What ReadsTimeTextsBack cannot tell from a reading: the exact value, and that only the first 255 units count.
 TEST_F(EngineTest, ParsesTimeTexts) {
     const std::tuple<std::u16string, uint64_t, int> cases[] = {   // text, value, clock mode
-        {u"5", 300000, 0},          {u"1:30", 5400000, 0},       {u"0:0:30", 30000, 0},
-        {u"1:90", 9000000, 0},      {u"1::30", 3630000, 0},      {u"5(tea", 18000000, 0},
-        {u"1h30m20s", 5420000, 0},  {u"1:2:3:4", 3723000, 0},    {u"", 0, 0},
-        {u"\uFF15", 0, 0},          {u"1\U0001F600" u"30", 5400000, 0}, {u"A9:30", 34200000, 1},
-        {u"AM 9:30", 570000, 1},    {u"pm5:30:15", 63015000, 1}, {u"PM12:30", 1800000, 1},
-        {u"AM12:30", 45000000, 1},  {u"A25", 3600000, 1},        {u"A9:30:75", 34275000, 1},
-        {u"A23:59:60", 0, 1},       {u"P", 43200000, 1},         {u" A9:30", 9000, 0},
+        {u"5(tea", 18000000, 0},    {u"\uFF15", 0, 0},           {u"1\U0001F600" u"30", 5400000, 0},
+        {u"A23:59:60", 0, 1},       {u"pm5:30:15", 63015000, 1}, {u"1:2:3:4", 3723000, 0},
         {u"1:" + std::u16string(252, u'0') + u"7" + u"1:30", 67 * 60000, 0},
     };
     for (const auto& [text, expected, mode] : cases) {
