@@ -112,6 +112,10 @@ inline void Xdotool(const std::wstring& commands) {
   DeleteFileW((L"Z:" + done).c_str());
 }
 
+inline std::wstring XWindowInFront() {  // the X window of the window in front, for xdotool
+  return std::to_wstring(uintptr_t(GetPropW(GetForegroundWindow(), L"__wine_x11_whole_window")));
+}
+
 // Keys for the window in front, by xdotool names ("ctrl+alt+k"). Wine resets its modifiers to the X server's on
 // a focus change, dropping ones injected by SendInput, and its own focus requests can be refused, so xdotool
 // first gives the X focus to the window in front. Alt goes up last: first, it would open a menu.
@@ -122,8 +126,7 @@ inline void Press(const std::wstring& keys) {
     up = L" keyup " + key.substr(0, plus) + up;
     key.erase(0, plus + 1);
   }
-  const auto xid = std::to_wstring(uintptr_t(GetPropW(GetForegroundWindow(), L"__wine_x11_whole_window")));
-  Xdotool(L"windowfocus --sync " + xid + down + L" key " + key + up);
+  Xdotool(L"windowfocus --sync " + XWindowInFront() + down + L" key " + key + up);
 }
 
 inline GUITHREADINFO ThreadOf(HWND window) {  // the active and the focused window of the thread of `window`
