@@ -92,11 +92,9 @@ TEST_F(EngineTest, TableOperations) {
     const int paused[] = {ToggleSuspend(1), ToggleSuspend(0)};
     EXPECT_EQ((std::vector<int>{0, 1}), std::vector<int>(paused, paused + 2));
     EXPECT_EQ(300000u, r[0].Remaining);
-    // The edit form: a paused timer its Remaining, a running one the time left now, a clock its time.
+    // The edit form: a paused timer its Remaining, a clock its time.
     EXPECT_EQ(u"0:5:0", std::u16string(EditFormText(&r[0])));
     EXPECT_EQ(u"PM5:30:0", std::u16string(EditFormText(&r[1])));
-    App.Timers.Records[1].ClockMode = 0;
-    EXPECT_EQ(u"0:30:0", std::u16string(EditFormText(&r[1])));
     App.Timers.Records[2].Remaining = 200;
     EXPECT_EQ(1u, TimeLeftNow(&r[2]));   // never below 1 ms while it runs
     // Resumed later, it takes back the time since the last tick, so it is still 5 minutes.
