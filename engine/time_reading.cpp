@@ -3,21 +3,9 @@
 #include "time_reading.h"
 #include <cstdint>
 #include "text16.h"
+#include "texts.h"
 #include "time_text.h"
 
-// Every word of a reading, in one place.
-struct ReadingWords {
-    const char16_t* CountdownHours;
-    const char16_t* ClockHour;
-    const char16_t* Minutes;
-    const char16_t* Seconds;
-    const char16_t* Morning;     // before a time of day from 0:00 to 11:59
-    const char16_t* Afternoon;   // before one from 12:00 on, whose hour is then counted from 0
-    const char16_t* Alarm;       // after a time of day
-    const char16_t* Refused;
-};
-
-static const ReadingWords WORDS = {u"時間", u"時", u"分", u"秒", u"午前", u"午後", u"に通知", u"時間になりません"};
 
 int TimeTextReading(const char16_t* text, char16_t (&reading)[TIME_READING_UNITS])
 {
@@ -28,20 +16,20 @@ int TimeTextReading(const char16_t* text, char16_t (&reading)[TIME_READING_UNITS
     const int clockMode = ParseTimeText(&value, text);
     // AddTimer and ReplaceTimer refuse a countdown of zero and take everything else.
     if (clockMode == 0 && value == 0) {
-        TextCopy(reading, TIME_READING_UNITS, WORDS.Refused);
+        TextCopy(reading, TIME_READING_UNITS, Text(TEXT_REFUSED));
         return 0;
     }
     // Whole seconds, rounded up as the row shows them: a value that wrapped in a digit run too
     // long for 64 bits need not be one.
     const uint64_t seconds = value / 1000 + (value % 1000 != 0 ? 1 : 0);
     uint64_t amounts[3] = {seconds / 3600, seconds / 60 % 60, seconds % 60};
-    const char16_t* units[3] = {WORDS.CountdownHours, WORDS.Minutes, WORDS.Seconds};
+    const char16_t* units[3] = {Text(TEXT_HOURS), Text(TEXT_MINUTES), Text(TEXT_SECONDS)};
     int first = 0;
     if (clockMode) {
         // A time of day always says its hour.
-        TextAppend(reading, TIME_READING_UNITS, amounts[0] < 12 ? WORDS.Morning : WORDS.Afternoon);
+        TextAppend(reading, TIME_READING_UNITS, Text(amounts[0] < 12 ? TEXT_MORNING : TEXT_AFTERNOON));
         amounts[0] %= 12;
-        units[0] = WORDS.ClockHour;
+        units[0] = Text(TEXT_CLOCK_HOUR);
     } else {
         while (amounts[first] == 0)
             ++first;
@@ -54,6 +42,10 @@ int TimeTextReading(const char16_t* text, char16_t (&reading)[TIME_READING_UNITS
         TextAppend(reading, TIME_READING_UNITS, units[i]);
     }
     if (clockMode)
-        TextAppend(reading, TIME_READING_UNITS, WORDS.Alarm);
+        TextAppend(reading, TIME_READING_UNITS, Text(TEXT_ALARM));
+    // The English units end in a space, for the number after them; the last one needs none.
+    const int length = TextLength(reading);
+    if (length > 0 && reading[length - 1] == u' ')
+        reading[length - 1] = 0;
     return 1;
 }

@@ -6,24 +6,23 @@
 #include "control_texts.h"
 #include "resource.h"
 #include "text16.h"
+#include "texts.h"
 #include "time_reading.h"
 #include "time_text.h"
 #include "timer_table.h"
 
 struct BottomButton {
     int Id;
-    const char16_t* Tip;
+    TextId Tip;
     const char16_t* Key;
 };
 
-const char16_t TIME_FIELD_HINT[] = u"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\nP5:30 → 午後5時30分 (A は午前)";
-
 static const BottomButton BOTTOM_BUTTONS_TEXTS[] = {
-    {ID_ADD, u"タイマー追加", u"A"},
-    {ID_MUTE, u"無言：時間切れを知らせない", u"M"},
-    {ID_TOPMOST, u"常に最前面に表示", u"T"},
-    {ID_SUSPEND_ALL, u"タイマーを記憶して終了", u"S"},
-    {ID_SETTINGS, u"設定", u"O"},
+    {ID_ADD, TEXT_TIP_ADD, u"A"},
+    {ID_MUTE, TEXT_TIP_MUTE, u"M"},
+    {ID_TOPMOST, TEXT_TIP_TOPMOST, u"T"},
+    {ID_SUSPEND_ALL, TEXT_TIP_SUSPEND_ALL, u"S"},
+    {ID_SETTINGS, TEXT_SETTINGS, u"O"},
 };
 
 // The entry of a table of texts by control, or null.
@@ -40,13 +39,13 @@ static const Entry* EntryOf(const Entry (&entries)[Count], int controlId)
 // the resource's placeholder.
 struct DialogField {
     int Id;
-    const char16_t* Name;
+    TextId Name;
     const char16_t* Key;
 };
 
 static const DialogField DIALOG_FIELDS[] = {
-    {IDC_NAME, u"名称", u""},
-    {IDC_HOTKEY, u"ホットキー", u"Alt+H"},
+    {IDC_NAME, TEXT_NAME_FIELD, u""},
+    {IDC_HOTKEY, TEXT_HOTKEY_FIELD, u"Alt+H"},
 };
 
 
@@ -65,12 +64,12 @@ static const char16_t* RowAction(int controlId, int row, int spoken)
     switch (controlId & 0xFF00) {
     case ID_ROW_PAUSE:
         if (!spoken)
-            return u"一時停止・再開";
-        return App.Timers.Records[row].Suspended ? u"再開" : u"一時停止";
+            return Text(TEXT_PAUSE_OR_RESUME);
+        return Text(App.Timers.Records[row].Suspended ? TEXT_RESUME : TEXT_PAUSE);
     case ID_ROW_EDIT:
-        return u"修正";
+        return Text(TEXT_EDIT);
     case ID_ROW_DELETE:
-        return u"削除";
+        return Text(TEXT_DELETE);
     }
     return nullptr;
 }
@@ -88,12 +87,12 @@ static void AppendTime(char16_t (&text)[TIP_TEXT_UNITS], uint64_t value, int clo
 static void AppendRowState(const TimerRecord& record, char16_t (&text)[TIP_TEXT_UNITS])
 {
     if (record.Remaining == 0) {
-        TextAppend(text, TIP_TEXT_UNITS, u"時間切れ");
+        TextAppend(text, TIP_TEXT_UNITS, Text(TEXT_TIME_UP));
     } else if (record.ClockMode) {
         AppendTime(text, record.Preset, 1);
-        TextAppend(text, TIP_TEXT_UNITS, u" に通知");
+        TextAppend(text, TIP_TEXT_UNITS, Text(TEXT_ROW_ALARM));
     } else {
-        TextAppend(text, TIP_TEXT_UNITS, u"残り ");
+        TextAppend(text, TIP_TEXT_UNITS, Text(TEXT_LEFT));
         AppendTime(text, TimeLeftNow(&record), 0);
     }
 }
@@ -112,7 +111,7 @@ static void RowTimeTip(const TimerRecord& record, char16_t (&text)[TIP_TEXT_UNIT
 static void CopyRowTitle(int row, char16_t (&text)[TIP_TEXT_UNITS])
 {
     const char16_t digit[2] = {static_cast<char16_t>(u'0' + (row + 1) % 10), 0};
-    TextCopy(text, TIP_TEXT_UNITS, u"タイマー");
+    TextCopy(text, TIP_TEXT_UNITS, Text(TEXT_TIMER));
     TextAppend(text, TIP_TEXT_UNITS, digit);
 }
 
@@ -130,7 +129,7 @@ static void RowTimeName(int row, char16_t (&name)[TIP_TEXT_UNITS])
         TextAppend(name, TIP_TEXT_UNITS, u" ");
     }
     if (record.Suspended && record.Remaining != 0)
-        TextAppend(name, TIP_TEXT_UNITS, u"一時停止中 ");
+        TextAppend(name, TIP_TEXT_UNITS, Text(TEXT_PAUSED));
     AppendRowState(record, name);
 }
 
@@ -143,7 +142,7 @@ void ToolTipText(int controlId, char16_t (&text)[TIP_TEXT_UNITS])
         return;
     }
     const BottomButton* button = EntryOf(BOTTOM_BUTTONS_TEXTS, controlId);
-    const char16_t* what = button ? button->Tip : row >= 0 ? RowAction(controlId, row, 0) : nullptr;
+    const char16_t* what = button ? Text(button->Tip) : row >= 0 ? RowAction(controlId, row, 0) : nullptr;
     if (what == nullptr)
         return;
     char16_t key[ACCESSIBLE_KEY_UNITS];
@@ -158,10 +157,10 @@ void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS])
 {
     name[0] = 0;
     if (controlId == ID_SETTINGS)
-        TextCopy(name, TIP_TEXT_UNITS, u"設定");
+        TextCopy(name, TIP_TEXT_UNITS, Text(TEXT_SETTINGS));
     const DialogField* field = EntryOf(DIALOG_FIELDS, controlId);
     if (field != nullptr)
-        TextCopy(name, TIP_TEXT_UNITS, field->Name);
+        TextCopy(name, TIP_TEXT_UNITS, Text(field->Name));
     const int row = RowOf(controlId);
     if (row < 0)
         return;
@@ -205,5 +204,5 @@ void TimeFieldTip(const char16_t* timeText, char16_t (&tip)[TIME_FIELD_TIP_UNITS
     TextCopy(tip, TIME_FIELD_TIP_UNITS, reading);
     if (reading[0] != 0)
         TextAppend(tip, TIME_FIELD_TIP_UNITS, u"\n\n");   // a line between, so that it is not read as a form
-    TextAppend(tip, TIME_FIELD_TIP_UNITS, TIME_FIELD_HINT);
+    TextAppend(tip, TIME_FIELD_TIP_UNITS, Text(TEXT_TIME_FIELD_HINT));
 }

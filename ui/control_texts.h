@@ -6,7 +6,7 @@
 #include "window_state.h"
 
 const int ACCESSIBLE_KEY_UNITS = 8;   // "Ctrl+0" and the terminator
-const int TIME_FIELD_TIP_UNITS = 96;  // a reading, an empty line and the forms
+const int TIME_FIELD_TIP_UNITS = 128;  // a reading, an empty line and the forms (English the longer)
 
 // The tip of the control with this identifier, taken now (empty for a control without one).
 void ToolTipText(int controlId, char16_t (&text)[TIP_TEXT_UNITS]);
@@ -15,8 +15,6 @@ void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS]);
 // The key that works the control, as a screen reader names it ("1", "Ctrl+1", "A"); empty for
 // a control without one.
 void AccessibleShortcut(int controlId, char16_t (&key)[ACCESSIBLE_KEY_UNITS]);
-// The forms a time text takes, one a line.
-extern const char16_t TIME_FIELD_HINT[];
 // The tip of the timer dialog's time field holding timeText: its reading (none while the field is
 // empty), an empty line and the forms.
 void TimeFieldTip(const char16_t* timeText, char16_t (&tip)[TIME_FIELD_TIP_UNITS]);

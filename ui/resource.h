@@ -1,15 +1,10 @@
 // Identifiers shared by the resource script and the program's code.
 #pragma once
 
-// The names the windows are found by from outside (tests, benchmark, scripts). UTF-8 texts: the
-// resource script takes them as they are, the code as L"" NAME (or u"" NAME).
+#include "texts.h"   // the captions, in each language
+
+// The class the main window is found by from outside (tests, benchmark, scripts).
 #define MAIN_CLASS_TEXT         "KorvalindeMainClass"
-#define ADD_DIALOG_CAPTION      "タイマー追加"
-#define EDIT_DIALOG_CAPTION     "タイマー修正"
-#define SETTINGS_DIALOG_CAPTION "設定"
-#define NOTICE_BOX_CAPTION      "TimeUp"
-#define DELETE_BOX_CAPTION      "削除"
-#define ERROR_BOX_CAPTION       "エラー"
 
 #define IDI_MAIN            105
 #define IDD_TIMER           102

@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "settings_store.h"
 #include "text16.h"
+#include "texts.h"
 #include "tick.h"
 #include "timer_handover.h"
 #include "timer_table.h"
@@ -13,9 +14,6 @@
 const char16_t NOTICE_CAPTION[] = u"" NOTICE_BOX_CAPTION;
 
 static const int NOTICE_TEXT_UNITS = 256;
-// "時間です" (it is time), the first line of the notice; escaped so that every compiler
-// reads the source the same way.
-static const char16_t NOTICE_HEADING[] = u"\u6642\u9593\u3067\u3059";
 // The wait for a closed notice to go away gives up after 30 polls of 100 ms, so a notice
 // that never disappears cannot hang the program.
 static const int REPLACE_WAIT_POLLS = 30;
@@ -144,7 +142,7 @@ static void ReportExpiries(WindowHandle mainWindow, const int* newlyExpired, int
 
     App.NoticeState |= NOTICE_SHOWN;
     char16_t notice[NOTICE_TEXT_UNITS];
-    TextCopy(notice, NOTICE_TEXT_UNITS, NOTICE_HEADING);
+    TextCopy(notice, NOTICE_TEXT_UNITS, Text(TEXT_NOTICE_HEADING));   // "時間です", it is time
     for (int k = 0; k < count; ++k) {
         char16_t label[MAX_NAME_LENGTH + 1];
         CopyTimerLabel(&App.Timers.Records[expired[k]], label);

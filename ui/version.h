@@ -7,3 +7,4 @@
 #define KORVALINDE_COMPANY         "Brelwix"
 #define KORVALINDE_COPYRIGHT       "Copyright (C) 2026 Brelwix"
 #define KORVALINDE_CONTACT         "連絡先: support@brelwix.example"
+#define KORVALINDE_CONTACT_EN      "Contact: support@brelwix.example"

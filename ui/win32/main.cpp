@@ -123,6 +123,7 @@ static int HandOverOrRun()
 
 static int InitInstance(HINSTANCE instance)
 {
+    ChooseLanguage();
     RunningMutex = OpenRunningMutex();
     const int outcome = HandOverOrRun();
     if (outcome != START_RUN)

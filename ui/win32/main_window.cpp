@@ -13,8 +13,6 @@
 const wchar_t MAIN_CLASS_NAME[] = L"" MAIN_CLASS_TEXT;
 const wchar_t MAIN_WINDOW_TITLE[] = L"Korvalinde";
 
-static const wchar_t DELETE_QUESTION[] = L"タイマー%d(%s)を削除します\nよろしいですか？";
-static const wchar_t DELETE_CAPTION[] = L"" DELETE_BOX_CAPTION;
 
 static HINSTANCE Instance() { return static_cast<HINSTANCE>(Ui.Instance); }
 
@@ -93,10 +91,13 @@ static INT_PTR RunModalDialog(HWND window, int templateId, DLGPROC procedure, LP
 // Asks whether to delete timer index, with the ticks held back like a dialog of ours.
 static int ConfirmDelete(HWND window, int index)
 {
-    wchar_t question[64];
-    wsprintfW(question, DELETE_QUESTION, index + 1, AsWide(TimerLabel(&App.Timers.Records[index])));
+    wchar_t form[MESSAGE_UNITS];
+    wchar_t caption[MESSAGE_UNITS];
+    wchar_t question[MESSAGE_UNITS];
+    ResourceText(TEXT_DELETE_QUESTION, form, MESSAGE_UNITS);
+    wsprintfW(question, form, index + 1, AsWide(TimerLabel(&App.Timers.Records[index])));
     Ui.ModalOpen = 1;
-    int answer = MessageBoxW(window, question, DELETE_CAPTION, MB_OKCANCEL | MB_ICONQUESTION);
+    int answer = MessageBoxW(window, question, ResourceText(TEXT_DELETE_CAPTION, caption, MESSAGE_UNITS), MB_OKCANCEL | MB_ICONQUESTION);
     Ui.ModalOpen = 0;
     return answer == IDOK;
 }

@@ -116,6 +116,10 @@ void RegisterActivationHotKey(HWND window)
                                           HotKeyVirtualKey(App.HotKey))
                                ? 1
                                : 0;
-    if (!Ui.HotKeyRegistered)
-        MessageBoxW(window, L"ホットキー登録に失敗しました", L"" ERROR_BOX_CAPTION, MB_ICONERROR);
+    if (!Ui.HotKeyRegistered) {
+        wchar_t text[MESSAGE_UNITS];
+        wchar_t caption[MESSAGE_UNITS];
+        MessageBoxW(window, ResourceText(TEXT_HOTKEY_FAILED, text, MESSAGE_UNITS),
+                    ResourceText(TEXT_ERROR_CAPTION, caption, MESSAGE_UNITS), MB_ICONERROR);
+    }
 }

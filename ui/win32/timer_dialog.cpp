@@ -204,7 +204,8 @@ INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     if (message == WM_INITDIALOG) {
         Ui.EditIndex = static_cast<int>(lParam);
         InitTimerDialog(dialog);
-        SetWindowTextW(dialog, L"" EDIT_DIALOG_CAPTION);
+        wchar_t caption[MESSAGE_UNITS];
+        SetWindowTextW(dialog, ResourceText(TEXT_EDIT_CAPTION, caption, MESSAGE_UNITS));
         if (Ui.EditIndex >= 0 && Ui.EditIndex < App.Timers.Count) {
             const TimerRecord& record = App.Timers.Records[Ui.EditIndex];
             // Kept, so that OK can tell a time text left as it was shown.

@@ -113,14 +113,15 @@ static void BuildControls(HWND window, int count)
         Ui.RowTimeDisplay[row] = nullptr;
     }
 
-    HWND add = EnsureChild(window, ID_ADD, L"BUTTON", L"追加", BUTTON_STYLE);
+    wchar_t word[BUTTON_WORD_UNITS];
+    HWND add = EnsureChild(window, ID_ADD, L"BUTTON", ResourceText(TEXT_ADD_BUTTON, word, BUTTON_WORD_UNITS), BUTTON_STYLE);
     if (add)
         EnableWindow(add, count < MAX_TIMERS);
-    EnsureChild(window, ID_MUTE, L"BUTTON", L"無言", TOGGLE_STYLE);
+    EnsureChild(window, ID_MUTE, L"BUTTON", ResourceText(TEXT_MUTE_BUTTON, word, BUTTON_WORD_UNITS), TOGGLE_STYLE);
     SyncCheck(window, ID_MUTE, App.Mute);
-    EnsureChild(window, ID_TOPMOST, L"BUTTON", L"最前", TOGGLE_STYLE);
+    EnsureChild(window, ID_TOPMOST, L"BUTTON", ResourceText(TEXT_TOPMOST_BUTTON, word, BUTTON_WORD_UNITS), TOGGLE_STYLE);
     SyncCheck(window, ID_TOPMOST, App.TopMost);
-    EnsureChild(window, ID_SUSPEND_ALL, L"BUTTON", L"中断", TOGGLE_STYLE);
+    EnsureChild(window, ID_SUSPEND_ALL, L"BUTTON", ResourceText(TEXT_SUSPEND_ALL_BUTTON, word, BUTTON_WORD_UNITS), TOGGLE_STYLE);
     EnsureChild(window, ID_SETTINGS, L"BUTTON", L"\xFF0A", TOGGLE_STYLE);   // ＊
 
     if (count != countBefore)

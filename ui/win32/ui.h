@@ -44,6 +44,15 @@ void MakeAccessible(HWND control);
 // settings and COM is up in the program; otherwise nothing.
 void MarkAssertive(HWND control);
 
+// language.cpp
+// Chooses the program's language from the user's UI language, for the resources and for Text.
+void ChooseLanguage();
+LANGID ProgramLanguage();
+// The string table's text with this number (a TextId) in the chosen language, in buffer.
+const wchar_t* ResourceText(int id, wchar_t* buffer, int units);
+const int BUTTON_WORD_UNITS = 16;
+const int MESSAGE_UNITS = 64;
+
 // timer_dialog.cpp
 INT_PTR CALLBACK AddTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK EditTimerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

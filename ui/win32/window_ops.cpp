@@ -83,9 +83,9 @@ void WindowSleep(unsigned milliseconds) { Sleep(milliseconds); }
 
 void WindowShowNotice(WindowHandle mainWindow, const char16_t* text)
 {
-    // The button in Japanese, on top of other programs' windows.
+    // The button in the program's language (Windows itself takes its own), on top of other programs' windows.
     MessageBoxExW(AsWindow(mainWindow), AsWide(text), AsWide(NOTICE_CAPTION), MB_OK | MB_ICONINFORMATION | MB_TOPMOST,
-                  MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+                  ProgramLanguage());
 }
 
 int WindowStartTimer(WindowHandle mainWindow, uintptr_t id, unsigned milliseconds)
