@@ -24,6 +24,9 @@ done
 name="洗濯機の脱水"
 [ "$readme" = 1 ] && { dpis=(96); name="洗濯"; }
 [ ${#dpis[@]} -gt 0 ] || dpis=(96 120 144)
+# KV_MESSAGES=en_US.UTF-8: the English program, to build/screenshots/dpi-N-en/.
+add_caption="タイマー追加" five_hours="5時間"
+[ -z "${KV_MESSAGES:-}" ] || { add_caption="Add Timer"; five_hours="5 h"; }
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
@@ -55,7 +58,7 @@ shot_dialog() {   # WINDOW OUT.png: shoots the open dialog, then cancels it
 }
 
 for dpi in "${dpis[@]}"; do
-  out="$KV_ROOT/build/screenshots/dpi-$dpi"
+  out="$KV_ROOT/build/screenshots/dpi-$dpi${KV_MESSAGES:+-en}"
   [ "$readme" = 0 ] || out="$KV_ROOT/build/screenshots/readme"
   rm -rf "$out"
   mkdir -p "$out"
@@ -85,8 +88,8 @@ for dpi in "${dpis[@]}"; do
   shot add "$out/add-timer.png"
   # "5 min" typed into the time field (the keys go to the dialog's own X window): its tip, beside the dialog, reads
   # 5 hours. The picture holds both.
-  xdotool windowfocus --sync "$(xdotool search --name '^タイマー追加$' | head -n 1)" key 5 space m i n
-  read -r tx ty tw th < <(kv_win tip "5時間") || fail "the time field's tip did not read 5 min"
+  xdotool windowfocus --sync "$(xdotool search --name "^$add_caption\$" | head -n 1)" key 5 space m i n
+  read -r tx ty tw th < <(kv_win tip "$five_hours") || fail "the time field's tip did not read 5 min"
   left=$(( tx < wx ? tx : wx )) top=$(( ty < wy ? ty : wy ))
   right=$(( tx + tw > wx + ww ? tx + tw : wx + ww )) bottom=$(( ty + th > wy + wh ? ty + th : wy + wh ))
   kv_until 10 settled "$left" "$top" $(( right - left )) $(( bottom - top )) || fail "the tip did not settle"

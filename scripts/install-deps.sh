@@ -26,9 +26,11 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-  echo "install-deps: generating the ja_JP.UTF-8 locale"
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
-    echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+# ja_JP.UTF-8: the locale Wine runs under; en_US.UTF-8: the English UI language of the second end-to-end pass.
+for loc in ja_JP en_US; do
+  locale -a 2>/dev/null | grep -qix "$loc\\.utf-\\?8" && continue
+  echo "install-deps: generating the $loc.UTF-8 locale"
+  grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null ||
+    echo "$loc.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
   $sudo locale-gen >/dev/null
-fi
+done

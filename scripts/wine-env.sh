@@ -4,7 +4,8 @@
 #                        configures DIR (the log shows only on failure), builds it with JOBS (default 2) jobs;
 #   kv_build_mingw TARGET...   builds them in build/mingw, and Korvalinde.exe unless KORVALINDE_EXE names
 #                        another program; KORVALINDE_EXE then holds the program's full path;
-#   kv_wine_start NAME   the caller's X display with KV_USE_DISPLAY=1, else a new Xvfb, and a fresh prefix
+#   kv_wine_start NAME   (KV_MESSAGES=en_US.UTF-8: an English UI language)
+#                        the caller's X display with KV_USE_DISPLAY=1, else a new Xvfb, and a fresh prefix
 #                        build/wine-NAME at KV_DPI (default 96), its wineserver and its desktop process kept
 #                        running (kvwin hold, built if missing); the time of each step goes to KV_WINE_TIMINGS;
 #   kv_wine_stop         ends exactly what kv_wine_start started, nothing else. Safe to call twice;
@@ -68,8 +69,16 @@ kv_wine_start() {
   KV_WINE_TIMINGS=""
   locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' ||
     { echo "wine-env: the ja_JP.UTF-8 locale is missing (bash scripts/install-deps.sh makes it)" >&2; return 1; }
-  # Wine takes the Windows system locale and code page (932) from the Unix locale.
-  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  # Wine takes the Windows system locale and code page (932) from the Unix locale, and the UI language
+  # from LC_MESSAGES when LC_ALL is not set: KV_MESSAGES=en_US.UTF-8 gives an English UI language
+  # on the same Japanese system.
+  export LANG=ja_JP.UTF-8
+  if [ -n "${KV_MESSAGES:-}" ]; then
+    unset LC_ALL
+    export LC_MESSAGES="$KV_MESSAGES"
+  else
+    export LC_ALL=ja_JP.UTF-8
+  fi
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"   # no Mono/Gecko prompts, no menu files
   export WINEPREFIX="$KV_ROOT/build/wine-$name"

@@ -15,9 +15,15 @@
 namespace kv {
 
 constexpr wchar_t kMainClass[] = L"" MAIN_CLASS_TEXT, kDialogClass[] = L"#32770";
-constexpr wchar_t kAdd[] = L"" ADD_DIALOG_CAPTION, kEdit[] = L"" EDIT_DIALOG_CAPTION;
-constexpr wchar_t kSettings[] = L"" SETTINGS_DIALOG_CAPTION, kNotice[] = L"" NOTICE_BOX_CAPTION;
-constexpr wchar_t kDelete[] = L"" DELETE_BOX_CAPTION, kError[] = L"" ERROR_BOX_CAPTION;
+// The program speaks English unless the UI language is Japanese; this process inherits the same Unix locale.
+inline const bool kEnglish = PRIMARYLANGID(GetUserDefaultUILanguage()) != LANG_JAPANESE;
+#define KV_CAPTION(name) (kEnglish ? L"" name##_EN : L"" name)
+inline const wchar_t* const kAdd = KV_CAPTION(ADD_DIALOG_CAPTION);
+inline const wchar_t* const kEdit = KV_CAPTION(EDIT_DIALOG_CAPTION);
+inline const wchar_t* const kSettings = KV_CAPTION(SETTINGS_DIALOG_CAPTION);
+inline const wchar_t* const kDelete = KV_CAPTION(DELETE_BOX_CAPTION);
+inline const wchar_t* const kError = KV_CAPTION(ERROR_BOX_CAPTION);
+constexpr wchar_t kNotice[] = L"" NOTICE_BOX_CAPTION;
 constexpr wchar_t kSettingsKey[] = L"Software\\Brelwix\\Korvalinde";
 constexpr wchar_t kRunOnceKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
