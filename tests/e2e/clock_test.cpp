@@ -26,8 +26,9 @@ void SetClockOffset(int seconds) {
 TEST_F(Clock, AnAlarmGoesOffWhenTheWallClockShowsItsTime) {
   const struct {
     int alarmIn, jump;
-    const wchar_t *countdown, *notice;
-  } cases[] = {{600, 3600, L"0:2:0(egg)", L"時間です\nalarm"}, {20, -3600, L"0:0:25(egg)", L"時間です\negg"}};
+    const wchar_t* countdown;
+    std::wstring notice;
+  } cases[] = {{600, 3600, L"0:2:0(egg)", kSay.heading + std::wstring(L"\nalarm")}, {20, -3600, L"0:0:25(egg)", kSay.heading + std::wstring(L"\negg")}};
   for (const auto& c : cases) {
     SetClockOffset(0);
     Program app;

@@ -12,6 +12,18 @@ namespace e2e {
 using namespace kv;
 
 constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";  // a row's pause button
+// The texts the program shows, in the language it shows them (the driver's UI language is the program's).
+struct Words {
+  const wchar_t *heading, *timer, *paused, *left, *timeUp, *pause, *name, *hotKey, *hotKeyFailed, *deleteTimer, *sure;
+};
+constexpr Words kJapanese = {L"時間です", L"タイマー", L"一時停止中 ", L"残り ", L"時間切れ", L"一時停止", L"名称",
+                             L"ホットキー", L"ホットキー登録に失敗しました", L"タイマー", L"を削除します\nよろしいですか？"};
+constexpr Words kEnglishWords = {L"Time is up", L"Timer ", L"paused ", L"left ", L"time up", L"Pause", L"Name",
+                                 L"Hot key", L"The hot key could not be registered", L"Delete timer ", L"?"};
+inline const Words& kSay = kEnglish ? kEnglishWords : kJapanese;
+inline std::wstring DeleteQuestion(const wchar_t* row, const wchar_t* name) {  // "タイマー2(arg)を…", "Delete timer 2 (arg)?"
+  return kSay.deleteTimer + std::wstring(row) + (kEnglish ? L" (" : L"(") + name + L")" + kSay.sure;
+}
 constexpr int kBoxText = 0xFFFF;                       // the text of a message box
 constexpr uint64_t kFileTimePerMs = 10000;
 inline const int kBinaryStdout = _setmode(_fileno(stdout), _O_BINARY);  // ctest reads the cases in "\n" lines

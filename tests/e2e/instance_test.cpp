@@ -109,12 +109,12 @@ TEST_F(Instance, RequestsUpToAFullTableOfTen) {
   Key(app, L"alt+0");
   EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kRunning));
   HWND box = app.Dialog(kDelete);
-  EXPECT_EQ(L"タイマー10(b)を削除します\nよろしいですか？", Text(box, kBoxText));
+  EXPECT_EQ(DeleteQuestion(L"10", L"b"), Text(box, kBoxText));
   app.Close(box, IDCANCEL);
   EXPECT_EQ(10, app.Rows());
   Key(app, L"alt+2");  // once deleted, the rows below move up
   box = app.Dialog(kDelete);
-  EXPECT_EQ(L"タイマー2(arg)を削除します\nよろしいですか？", Text(box, kBoxText));
+  EXPECT_EQ(DeleteQuestion(L"2", L"arg"), Text(box, kBoxText));
   EXPECT_EQ(app.main, GetWindow(box, GW_OWNER));
   Shot(app.main, box, "delete_question");
   app.Close(box, IDOK);
@@ -188,7 +188,7 @@ TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
 // (the program counts on), or by a kill while a notice is open (it is reported again). Switched off in the
 // settings, the journal goes; on, it comes back; a close discards it.
 TEST_F(HandOver, NoKillOrStrayEndLosesATimer) {
-  const std::wstring egg = L"時間です\negg";
+  const std::wstring egg = kSay.heading + std::wstring(L"\negg");
   SetRemembering(1);
   Program app;
   app.Start({L"10(tea)", L"0:2:0"});

@@ -24,7 +24,7 @@ TEST_F(Notice, TimersRunningOutTogetherOrMeanwhileShareOneNotice) {
   HWND first = nullptr;
   EXPECT_TRUE(WaitFor([&] {
     first = app.Dialog(kNotice);
-    return Text(first, kBoxText) == L"時間です\n一\n二";
+    return Text(first, kBoxText) == kSay.heading + std::wstring(L"\n一\n二");
   }));
   EXPECT_EQ(app.main, GetWindow(first, GW_OWNER));
   EXPECT_FALSE(IsWindowEnabled(app.main));
@@ -36,11 +36,11 @@ TEST_F(Notice, TimersRunningOutTogetherOrMeanwhileShareOneNotice) {
       [&] {
         shown = Shown(app.pi.dwProcessId, kDialogClass, kNotice);
         most = std::max(most, shown.size());
-        return shown.size() == 1 && Text(shown[0], kBoxText) == L"時間です\n一\n二\n 0:00:05";
+        return shown.size() == 1 && Text(shown[0], kBoxText) == kSay.heading + std::wstring(L"\n一\n二\n 0:00:05");
       },
       10000);
   ASSERT_EQ(1u, shown.size());
-  EXPECT_EQ(L"時間です\n一\n二\n 0:00:05", Text(shown[0], kBoxText)) << "replaced by one listing all";
+  EXPECT_EQ(kSay.heading + std::wstring(L"\n一\n二\n 0:00:05"), Text(shown[0], kBoxText)) << "replaced by one listing all";
   EXPECT_EQ(1u, most);
   EXPECT_TRUE(Red(app, {true, true, true})) << Bands(app.main, {true, true, true});
   EXPECT_EQ(L" 0:00:05", app.Text(ID_ROW_TIME + 2));
@@ -102,7 +102,7 @@ TEST_F(Notice, NoTickCountsWhileADialogIsOpen) {
   EXPECT_EQ(L" 0:00:02", app.Text(ID_ROW_TIME));
   EXPECT_EQ(0u, app.Dialogs(kNotice));
   app.Close(dlg, IDCANCEL);
-  EXPECT_EQ(L"時間です\n 0:00:03", Text(app.Dialog(kNotice), kBoxText)) << "the notice right after it";
+  EXPECT_EQ(kSay.heading + std::wstring(L"\n 0:00:03"), Text(app.Dialog(kNotice), kBoxText)) << "the notice right after it";
 }
 
 std::vector<std::pair<DWORD, HWND>> Heard;  // the name and live region changes of whole windows, as a screen reader hears them
@@ -124,17 +124,17 @@ TEST_F(Notice, AScreenReaderHearsTheRowsAndTheirExpiry) {
   const std::pair<DWORD, HWND> live = {EVENT_OBJECT_LIVEREGIONCHANGED, expiring}, named = {EVENT_OBJECT_NAMECHANGE, expiring};
   EXPECT_TRUE(WaitFor([&] { return std::count(Heard.begin(), Heard.end(), live) == 1; })) << "a live region change";
   EXPECT_EQ(1, std::count(Heard.begin(), Heard.end(), named)) << "and a name change";
-  EXPECT_EQ(L"タイマー3 時間切れ/", Said(expiring));
+  EXPECT_EQ(kSay.timer + std::wstring(L"3 ") + kSay.timeUp + L"/", Said(expiring));
   UnhookWinEvent(hook);
   Key(app, L"2");
   ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 1, kPaused));
-  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(L"タイマー1 お茶 残り 0:04:\\d\\d/")));
-  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME + 1)), std::wregex(L"タイマー2 一時停止中 残り 1:29:\\d\\d/")));
-  EXPECT_EQ(L"タイマー1/", Said(app.Control(ID_ROW_LABEL)));
+  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(kSay.timer + std::wstring(L"1 お茶 ") + kSay.left + L"0:04:\\d\\d/")));
+  EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME + 1)), std::wregex(kSay.timer + std::wstring(L"2 ") + kSay.paused + kSay.left + L"1:29:\\d\\d/")));
+  EXPECT_EQ(kSay.timer + std::wstring(L"1/"), Said(app.Control(ID_ROW_LABEL)));
   HWND dlg = app.Open(ID_ADD, kAdd);
-  EXPECT_EQ(L"名称/", Said(GetDlgItem(dlg, IDC_NAME)));
+  EXPECT_EQ(kSay.name + std::wstring(L"/"), Said(GetDlgItem(dlg, IDC_NAME)));
   app.Close(dlg, IDCANCEL);
   dlg = app.Open(ID_SETTINGS, kSettings);
-  EXPECT_EQ(L"ホットキー/Alt+H", Said(GetDlgItem(dlg, IDC_HOTKEY)));
+  EXPECT_EQ(kSay.hotKey + std::wstring(L"/Alt+H"), Said(GetDlgItem(dlg, IDC_HOTKEY)));
   app.Close(dlg, IDCANCEL);
 }

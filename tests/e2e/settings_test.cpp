@@ -103,7 +103,7 @@ TEST_F(Settings, AnAccessKeyIsNotAlsoAHotKey) {
 // Reads the error box of a taken combination, owned by the window (null: no check), and closes it.
 void CloseTakenBox(const Program& app, HWND owner) {
   HWND box = app.Dialog(kError);
-  EXPECT_EQ(L"ホットキー登録に失敗しました", Text(box, kBoxText));
+  EXPECT_EQ(kSay.hotKeyFailed, Text(box, kBoxText));
   if (owner) {
     EXPECT_EQ(owner, GetWindow(box, GW_OWNER));
   }
