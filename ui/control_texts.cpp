@@ -11,13 +11,14 @@
 #include "time_text.h"
 #include "timer_table.h"
 
-struct BottomButton {
+// What a control says of itself: a bottom button its tip, a dialog's field its name; and its key.
+struct ControlText {
     int Id;
-    TextId Tip;
+    TextId Text;
     const char16_t* Key;
 };
 
-static const BottomButton BOTTOM_BUTTONS_TEXTS[] = {
+static const ControlText BOTTOM_BUTTONS_TEXTS[] = {
     {ID_ADD, TEXT_TIP_ADD, u"A"},
     {ID_MUTE, TEXT_TIP_MUTE, u"M"},
     {ID_TOPMOST, TEXT_TIP_TOPMOST, u"T"},
@@ -25,29 +26,22 @@ static const BottomButton BOTTOM_BUTTONS_TEXTS[] = {
     {ID_SETTINGS, TEXT_SETTINGS, u"O"},
 };
 
-// The entry of a table of texts by control, or null.
-template <typename Entry, int Count>
-static const Entry* EntryOf(const Entry (&entries)[Count], int controlId)
-{
-    for (const Entry& entry : entries)
-        if (entry.Id == controlId)
-            return &entry;
-    return nullptr;
-}
-
 // The dialogs' fields that a screen reader would otherwise name by their text: the typed name, or
 // the resource's placeholder.
-struct DialogField {
-    int Id;
-    TextId Name;
-    const char16_t* Key;
-};
-
-static const DialogField DIALOG_FIELDS[] = {
+static const ControlText DIALOG_FIELDS[] = {
     {IDC_NAME, TEXT_NAME_FIELD, u""},
     {IDC_HOTKEY, TEXT_HOTKEY_FIELD, u"Alt+H"},
 };
 
+// The entry of a table of texts by control, or null.
+template <int Count>
+static const ControlText* EntryOf(const ControlText (&entries)[Count], int controlId)
+{
+    for (const ControlText& entry : entries)
+        if (entry.Id == controlId)
+            return &entry;
+    return nullptr;
+}
 
 // The row of a row control whose timer exists, or -1.
 static int RowOf(int controlId)
@@ -141,8 +135,8 @@ void ToolTipText(int controlId, char16_t (&text)[TIP_TEXT_UNITS])
         RowTimeTip(App.Timers.Records[row], text);
         return;
     }
-    const BottomButton* button = EntryOf(BOTTOM_BUTTONS_TEXTS, controlId);
-    const char16_t* what = button ? Text(button->Tip) : row >= 0 ? RowAction(controlId, row, 0) : nullptr;
+    const ControlText* button = EntryOf(BOTTOM_BUTTONS_TEXTS, controlId);
+    const char16_t* what = button ? Text(button->Text) : row >= 0 ? RowAction(controlId, row, 0) : nullptr;
     if (what == nullptr)
         return;
     char16_t key[ACCESSIBLE_KEY_UNITS];
@@ -158,9 +152,9 @@ void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS])
     name[0] = 0;
     if (controlId == ID_SETTINGS)
         TextCopy(name, TIP_TEXT_UNITS, Text(TEXT_SETTINGS));
-    const DialogField* field = EntryOf(DIALOG_FIELDS, controlId);
+    const ControlText* field = EntryOf(DIALOG_FIELDS, controlId);
     if (field != nullptr)
-        TextCopy(name, TIP_TEXT_UNITS, Text(field->Name));
+        TextCopy(name, TIP_TEXT_UNITS, Text(field->Text));
     const int row = RowOf(controlId);
     if (row < 0)
         return;
@@ -179,10 +173,10 @@ void AccessibleName(int controlId, char16_t (&name)[TIP_TEXT_UNITS])
 void AccessibleShortcut(int controlId, char16_t (&key)[ACCESSIBLE_KEY_UNITS])
 {
     key[0] = 0;
-    const BottomButton* button = EntryOf(BOTTOM_BUTTONS_TEXTS, controlId);
+    const ControlText* button = EntryOf(BOTTOM_BUTTONS_TEXTS, controlId);
     if (button != nullptr)
         TextCopy(key, ACCESSIBLE_KEY_UNITS, button->Key);
-    const DialogField* field = EntryOf(DIALOG_FIELDS, controlId);
+    const ControlText* field = EntryOf(DIALOG_FIELDS, controlId);
     if (field != nullptr)
         TextCopy(key, ACCESSIBLE_KEY_UNITS, field->Key);
     const int row = RowOf(controlId);
