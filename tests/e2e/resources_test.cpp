@@ -26,7 +26,15 @@ TEST(Resources, AreJapaneseWithTheVersionAndManifestTheProgramNeeds) {
   ASSERT_TRUE(hasTranslation);
   EXPECT_EQ(DWORD(version[0] << 16 | version[1]), fixed->dwFileVersionMS);
   EXPECT_EQ(DWORD(version[2] << 16 | version[3]), fixed->dwFileVersionLS);
-  EXPECT_EQ(DWORD(1200 << 16 | 0x411), *translation) << "Japanese, UTF-16";
+  ASSERT_EQ(8u, size) << "two languages";
+  EXPECT_EQ(DWORD(1200 << 16 | 0x411), translation[0]) << "Japanese, UTF-16";
+  EXPECT_EQ(DWORD(1200 << 16 | 0x409), translation[1]) << "English, UTF-16";
+  for (const wchar_t* block :
+       {L"\\StringFileInfo\\041104b0\\ProductName", L"\\StringFileInfo\\040904b0\\ProductName"}) {
+    wchar_t* product = nullptr;
+    VerQueryValueW(info.data(), block, (void**)&product, &size);
+    EXPECT_STREQ(L"Korvalinde", product) << block;
+  }
   for (const char* part : {"level=\"asInvoker\" uiAccess=\"false\"", ">system</dpiAwareness>",
                            "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
     EXPECT_NE(std::string::npos, manifest.find(part)) << part;
