@@ -108,8 +108,7 @@ TEST(UiLogic, ControlTexts) {
         {10, ID_ROW_EDIT + 9, u"修正 (Ctrl+0)", u"タイマー0 修正", u"Ctrl+0"},
         {10, ID_ADD, u"タイマー追加 (A)", u"", u"A"},
         {10, ID_SETTINGS, u"設定 (O)", u"設定", u"O"},
-        {1, ID_ROW_TIME + 1, u"", u"", u""}, {1, ID_ROW_LABEL + 1, u"", u"", u""}, {1, ID_ROW_EDIT + 9, u"", u"", u""},
-        {1, ID_ROW_DELETE + 4, u"", u"", u""}, {1, ID_SETTINGS, u"設定 (O)", u"設定", u"O"},
+        {1, ID_ROW_TIME + 1, u"", u"", u""}, {1, ID_ROW_LABEL + 1, u"", u"", u""}, {1, ID_ROW_PAUSE + 9, u"", u"", u""},
     };
     for (const auto& c : cases) {
         App.Timers.Count = c.Rows;
