@@ -2,6 +2,7 @@
 #include "fakes.h"
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include "registry.h"
 #include "timer_handover.h"
 #include "window_ops.h"
@@ -42,7 +43,7 @@ Timers TimersOf(const TimerTable& table) {
     Timers timers;
     for (int i = 0; i < table.Count; ++i) {
         const TimerRecord& r = table.Records[i];
-        timers.emplace_back(NameOf(r), r.Remaining, r.Suspended, r.ClockMode);
+        timers.push_back({NameOf(r), r.Remaining, r.Suspended, r.ClockMode});
     }
     return timers;
 }
@@ -50,10 +51,19 @@ Timers TimersOf(const TimerTable& table) {
 void SetTimers(const Timers& timers) {
     App.Timers.Count = static_cast<int32_t>(timers.size());
     for (size_t i = 0; i < timers.size(); ++i) {
-        const auto& [name, remaining, suspended, clock] = timers[i];
-        App.Timers.Records[i] = {clock ? UINT64_C(63000000) : 300000, remaining, suspended, clock, {}};
-        std::copy(name.begin(), name.end(), App.Timers.Records[i].Name);
+        const Timer& t = timers[i];
+        App.Timers.Records[i] = {t.ClockMode ? UINT64_C(63000000) : 300000, t.Remaining, t.Suspended, t.ClockMode, {}};
+        std::copy(t.Name.begin(), t.Name.end(), App.Timers.Records[i].Name);
     }
+}
+
+bool operator==(const Timer& a, const Timer& b) {
+    return std::tie(a.Name, a.Remaining, a.Suspended, a.ClockMode) ==
+           std::tie(b.Name, b.Remaining, b.Suspended, b.ClockMode);
+}
+void PrintTo(const Timer& t, std::ostream* out) {
+    *out << "{" << testing::PrintToString(t.Name) << ", " << t.Remaining << ", " << t.Suspended << ", " << t.ClockMode
+         << "}";
 }
 
 TimerTable Journal() {

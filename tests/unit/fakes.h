@@ -1,11 +1,9 @@
-// Fakes at the seams of the native unit tests: the platform, the registry (values in memory) and the window
-// operations of the tick (row texts, foreground, notices whose loop can run ticks).
+// Fakes at the seams of the native unit tests: the platform, the registry in memory, the window operations of the tick.
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 #include <gtest/gtest.h>
 #include "app_state.h"
@@ -17,8 +15,10 @@ typedef std::vector<std::u16string> Texts;
 
 typedef std::pair<uint32_t, Bytes> FakeValue;   // type, data
 typedef std::map<std::u16string, FakeValue> FakeKey;
-// A timer as the tests set and read it: name, Remaining, Suspended, ClockMode.
-typedef std::tuple<std::u16string, uint64_t, int, int> Timer;
+// A timer as the tests set and read it.
+struct Timer { std::u16string Name; uint64_t Remaining; int Suspended, ClockMode; };
+bool operator==(const Timer& a, const Timer& b);
+void PrintTo(const Timer& timer, std::ostream* out);
 typedef std::vector<Timer> Timers;
 
 struct FakeState {

@@ -1,5 +1,4 @@
-// The tick: counting down, row texts and their turns, expiry, the notice and its replacement by a later tick inside
-// the notice's loop, the early check between ticks, and the tick that stops on an empty table.
+// The tick: counting down, row texts, expiry and the notice, the early check, the wall clock, dialogs and the close.
 #include <gtest/gtest.h>
 #include "fakes.h"
 #include "resource.h"
@@ -33,60 +32,67 @@ TEST_F(TickTest, CountsDownAndTurnsBetweenNameAndTime) {
     TickAt(900);   // 1000 ms later; phase 4: times
     EXPECT_EQ((std::map<int, std::u16string>{{0, u" 0:01:39"}, {1, u" 0:00:01"}, {2, u" 0:00:05"}, {3, u"PM 5:30:00"}}),
               Fake.RowTexts);
-    EXPECT_EQ(101u, App.Timers.Records[1].Remaining);
     App.BlinkPhase = 7;
     TickAt(1000);   // phase 0: names where there are any
     EXPECT_EQ((std::map<int, std::u16string>{{0, u"tea"}, {1, u" 0:00:01"}, {2, u"nap"}, {3, u"bus"}}), Fake.RowTexts);
     EXPECT_EQ(7, Fake.RowWrites);   // the row that still reads " 0:00:01" was not written again
-
-    // A busy tick changes nothing, not even LastTick or the phase.
-    App.NoticeState = TICK_BUSY;
-    TickAt(5000);
-    EXPECT_EQ(std::make_pair(UINT64_C(1000), 0u), std::make_pair(App.LastTick, App.BlinkPhase));
 }
 
-// Every timer that runs out in one tick is listed in one notice by its label, in index order (a record whose name
-// lost its terminator shows 10 units of it); closing it removes them and rebuilds the rows. The window comes forward
-// unless it already has the foreground or Mute is on; when Windows refuses the foreground, the taskbar button flashes
-// once. Muted, the rows turn red and stay.
+// A tick inside one that has not reached its notice yet changes nothing, not even LastTick.
+TEST_F(TickTest, ABusyTickChangesNothing) {
+    SetTimers({{u"tea", 100000, 0, 0}});
+    App.NoticeState = TICK_BUSY;
+    TickAt(5000);
+    EXPECT_EQ(100000u, App.Timers.Records[0].Remaining);
+    EXPECT_EQ(0u, App.LastTick);
+}
+
+// One notice lists by label every timer run out in one tick (a name without its terminator shows 10 units); closing
+// it removes them. The window comes forward unless it is in front; refused the foreground, its taskbar button flashes.
 TEST_F(TickTest, ExpiriesShareOneNoticeAndDrawAttention) {
-    const struct { int Foreground, Grant, Mute, Raised, Flashed; } cases[] = {
-        {FOREGROUND_ELSEWHERE, true, 0, 1, 0}, {FOREGROUND_ELSEWHERE, false, 0, 1, 1},
-        {FOREGROUND_POPUP, false, 0, 1, 0},    {FOREGROUND_MAIN, true, 0, 0, 0},
-        {FOREGROUND_ELSEWHERE, false, 1, 0, 0},
+    const struct { int Foreground, Grant, Raised, Flashed; } cases[] = {
+        {FOREGROUND_ELSEWHERE, true, 1, 0}, {FOREGROUND_ELSEWHERE, false, 1, 1}, {FOREGROUND_POPUP, false, 1, 0},
+        {FOREGROUND_MAIN, true, 0, 0},
     };
     for (const auto& c : cases) {
         ResetFakes();
         Fake.Foreground = c.Foreground;
         Fake.GrantForeground = c.Grant;
-        App.Mute = c.Mute;
         SetTimers({{u"", 500, 0, 0}, {u"run", 9000, 0, 0}, {u"", 1000, 0, 1}, {u"", 250, 0, 0}});
         std::fill(std::begin(App.Timers.Records[3].Name), std::end(App.Timers.Records[3].Name), u'x');
-        Fake.NoticeLoop = [](int) { EXPECT_EQ(u"PM 5:30:00", Fake.RowTexts[2]); };
         TickAt(1000);
-        EXPECT_EQ(std::make_pair(c.Raised, c.Flashed), std::make_pair(Fake.Raised, Fake.Flashed)) << &c - cases;
-        EXPECT_EQ((std::vector<int>{0, 2, 3}), Fake.Announced) << "to screen readers, muted too: " << &c - cases;
-        EXPECT_EQ(c.Mute ? Texts{} : Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}, Fake.Notices);
-        EXPECT_EQ((c.Mute ? Texts{u"", u"run", u"", std::u16string(12, u'x')} : Texts{u"run"}), NamesOf(App.Timers));
-        EXPECT_EQ(std::make_tuple(c.Mute ? 1 : 2, 1, 0u), std::make_tuple(Fake.Rebuilt, Fake.Invalidated, App.NoticeState));
+        EXPECT_EQ(c.Raised, Fake.Raised) << &c - cases;
+        EXPECT_EQ(c.Flashed, Fake.Flashed) << &c - cases;
+        EXPECT_EQ((Texts{HEADING + u"\n 0:05:00\nPM 5:30:00\nxxxxxxxxxx"}), Fake.Notices);
+        EXPECT_EQ((std::vector<int>{0, 2, 3}), Fake.Announced);
+        EXPECT_EQ((Texts{u"run"}), NamesOf(App.Timers));
+        EXPECT_EQ(0u, App.NoticeState);
     }
-    // A timer that expired while muted is never listed later.
+}
+
+// Muted, a timer run out is told to screen readers, but no notice shows; it stays, and no later notice lists it.
+TEST_F(TickTest, MutedExpiriesStayWithoutANotice) {
+    App.Mute = 1;
+    SetTimers({{u"", 500, 0, 0}, {u"run", 9000, 0, 0}});
+    TickAt(1000);
+    EXPECT_EQ((std::vector<int>{0}), Fake.Announced);
+    EXPECT_EQ((Texts{u"", u"run"}), NamesOf(App.Timers));
     App.Mute = 0;
     App.Timers.Records[1].Remaining = 100;
     TickAt(1500);
     EXPECT_EQ((Texts{HEADING + u"\nrun"}), Fake.Notices);
 }
 
-// Tick A's notice lists c; inside it tick B finds f expired, closes notice A, waits until it has gone (or gives up
-// after 30 polls) and shows one notice for both; closing that removes both. Ticks inside the notice go on counting.
+// Inside tick A's notice tick B closes it, waits until it has gone (or for 30 polls) and shows one notice for both.
 TEST_F(TickTest, LaterExpiryReplacesTheOpenNotice) {
-    for (const bool stuck : {false, true}) {   // stuck: notice A never goes away
+    const struct { bool Stuck; int Sleeps; } cases[] = {{false, 1}, {true, 30}};   // stuck: notice A never goes away
+    for (const auto& c : cases) {
         ResetFakes();
-        Fake.NoticeIgnoresCancel = stuck;
+        Fake.NoticeIgnoresCancel = c.Stuck;
         SetTimers({{u"a", 90000, 0, 0}, {u"c", 1000, 0, 0}, {u"f", 3000, 0, 0}});
         Fake.NoticeLoop = [](int depth) {
             if (depth == 1) {
-                TickAt(3000);
+                TickAt(3000);   // tick B, which removes c and f
                 EXPECT_EQ((Timers{{u"a", 87000, 0, 0}}), TimersOf(App.Timers));
             } else {
                 EXPECT_EQ(3, App.Timers.Count);   // nothing removed while a notice is open
@@ -94,37 +100,27 @@ TEST_F(TickTest, LaterExpiryReplacesTheOpenNotice) {
         };
         TickAt(1000);
         EXPECT_EQ((Texts{HEADING + u"\nc", HEADING + u"\nc\nf"}), Fake.Notices);
-        EXPECT_EQ(stuck ? 30 : 1, Fake.Sleeps);
+        EXPECT_EQ(c.Sleeps, Fake.Sleeps);
         EXPECT_EQ(4, Fake.Rebuilt);   // at each expiry, after tick B's notice and (removing nothing) after tick A's
         EXPECT_EQ(0u, App.NoticeState);
     }
 }
 
-// A timer due before the next tick gets a one-shot check at its due moment; the check leaves the phase alone, arms
-// again when the clock has not yet reached the moment, and reports the expiry like a tick.
+// A timer due before the next tick gets a one-shot check then, which reports it like a tick; fired early, it re-arms.
 TEST_F(TickTest, EarlyCheckAtTheDueMoment) {
     SetTimers({{u"a", 400, 0, 0}, {u"b", 5000, 1, 0}, {u"c", 90000, 0, 0}, {u"a2", 390, 0, 0}});
     TickAt(0);
     EXPECT_EQ(0u, Fake.Timers.count(EARLY_CHECK_TIMER_ID));   // 390 ms: the next tick comes first
     TickAt(250);
     EXPECT_EQ(150u, Fake.Timers[EARLY_CHECK_TIMER_ID]);   // for a, with a2 10 ms before it
-    const uint32_t phase = App.BlinkPhase;
     OnWindowTimer(MainWindow, EARLY_CHECK_TIMER_ID);   // fired early: the tick count has not moved
     EXPECT_EQ(150u, Fake.Timers[EARLY_CHECK_TIMER_ID]);
     Fake.TickCount = 400;
     OnWindowTimer(MainWindow, EARLY_CHECK_TIMER_ID);
-    EXPECT_EQ(phase, App.BlinkPhase);
     EXPECT_EQ((Texts{HEADING + u"\na\na2"}), Fake.Notices);
-    EXPECT_EQ((Texts{u"b", u"c"}), NamesOf(App.Timers));
-
-    Ui.ModalOpen = 1;   // a dialog of ours is open: every check is dropped
-    Fake.TickCount = 900;
-    OnWindowTimer(MainWindow, WINDOW_TIMER_ID);
-    EXPECT_EQ(400u, App.LastTick);
 }
 
-// With no timer in the table the 250 ms tick stops; an add starts it again, and the first tick after the pause still
-// takes off exactly the time since the new timer was added.
+// An empty table stops the tick; an add starts it again, and the first tick takes off only the time since the add.
 TEST_F(TickTest, TickStopsWhileTheTableIsEmpty) {
     SetTimers({{u"a", 1000, 0, 0}});
     TimersChanged(MainWindow);
@@ -139,8 +135,7 @@ TEST_F(TickTest, TickStopsWhileTheTableIsEmpty) {
     EXPECT_EQ(4750u, App.Timers.Records[0].Remaining);
 }
 
-// Remembering, the registry holds the table after every change (by the true time left; one run out while its notice
-// is open, too), and counting down writes nothing. Not remembering, nothing is written.
+// Remembering, every change of the table is journalled by the true time left, but counting down writes nothing.
 TEST_F(TickTest, TheJournalFollowsTheTableNotTheCountdown) {
     Fake.LocalFileTime = FILETIME_NOW;
     SetTimers({{u"a", 1000, 0, 0}, {u"b", 90000, 1, 0}, {u"c", 5000, 0, 0}});
@@ -161,10 +156,8 @@ TEST_F(TickTest, TheJournalFollowsTheTableNotTheCountdown) {
     EXPECT_EQ((Timers{{u"b", 90000, 1, 0}, {u"c", 4000, 0, 0}}), TimersOf(Journal()));
 }
 
-// An alarm goes off when the local clock shows its time: a clock set forward past it makes it due at once, one set
-// forward less far brings it nearer, one set back makes it wait for its time again, but never longer than until that
-// time of day comes round next. A countdown counts by the tick count whatever the clock does. (Muted, an expired timer
-// stays in the table with nothing left.)
+// A clock set forward past an alarm makes it due at once; set back, the alarm waits for its time again, but no longer
+// than until that time of day comes round next. A countdown keeps to the tick count. (Muted: one run out stays.)
 TEST_F(TickTest, AlarmsFollowTheWallClock) {
     const uint64_t hour = 3600000, day = 24 * hour;
     const struct { int64_t Jump; uint64_t AlarmLeft; } cases[] = {
@@ -178,62 +171,40 @@ TEST_F(TickTest, AlarmsFollowTheWallClock) {
         SetTimers({{u"alarm", 60000, 0, 1}, {u"egg", 60000, 0, 0}});
         App.Timers.Records[0].Preset = (WallClockNow() + 60000) % MS_PER_DAY;
         Fake.LocalFileTime += static_cast<uint64_t>(c.Jump * 10000);
-        TickAt(1000);
+        Fake.TickCount = 1000;
+        OnPowerEvent(MainWindow, POWER_RESUME_SUSPEND);   // a resume, with the clock corrected, ticks at once
         EXPECT_EQ((Timers{{u"alarm", c.AlarmLeft, 0, 1}, {u"egg", 59000, 0, 0}}), TimersOf(App.Timers)) << c.Jump;
     }
 }
 
-// While a dialog is open the table stays as it is, but a timer whose time comes flashes the taskbar button and plays
-// the information sound, once; the notice follows the dialog. Muted, nothing draws attention.
-TEST_F(TickTest, ATimerDueUnderADialogDrawsAttentionOnce) {
-    for (const int mute : {0, 1}) {
+// Under a dialog a timer due flashes and sounds once a dialog, unless muted; the notice follows the dialog.
+TEST_F(TickTest, ATimerDueUnderADialogDrawsAttentionOncePerDialog) {
+    const struct { int Mute, Signals; Texts Notices; } cases[] = {{0, 2, {HEADING + u"\ntea"}}, {1, 0, {}}};
+    for (const auto& c : cases) {
         ResetFakes();
-        App.Mute = mute;
-        SetTimers({{u"tea", 1000, 0, 0}});
+        App.Mute = c.Mute;
+        SetTimers({{u"tea", 1000, 0, 0}, {u"egg", 2000, 0, 0}});
         Ui.ModalOpen = 1;
         WindowTimerAt(500);
         EXPECT_EQ(0, Fake.Flashed);
         WindowTimerAt(1000);
         WindowTimerAt(1250);
-        EXPECT_EQ(mute ? 0 : 1, Fake.Flashed);
-        EXPECT_EQ(mute ? 0 : 1, Fake.Sounds);
-        EXPECT_EQ(1000u, App.Timers.Records[0].Remaining);
-        EXPECT_TRUE(Fake.Notices.empty());
         Ui.ModalOpen = 0;
         WindowTimerAt(1500);
-        EXPECT_EQ(mute ? Texts{} : Texts{HEADING + u"\ntea"}, Fake.Notices);
+        EXPECT_EQ(c.Notices, Fake.Notices);
+        Ui.ModalOpen = 1;   // the next dialog: egg's time comes
+        WindowTimerAt(2000);
+        EXPECT_EQ(c.Signals, Fake.Flashed) << c.Mute;
+        EXPECT_EQ(c.Signals, Fake.Sounds) << c.Mute;
     }
 }
 
-// After a resume from sleep the tick runs at once; other power events leave it to the window timer.
-TEST_F(TickTest, AResumeTicksAtOnce) {
-    const struct { uintptr_t Event; uint64_t Left; } cases[] = {
-        {POWER_RESUME_SUSPEND, 0}, {POWER_RESUME_AUTOMATIC, 0}, {0x4 /* PBT_APMSUSPEND */, 1000}, {0xA, 1000},
-    };
-    for (const auto& c : cases) {
-        ResetFakes();
-        App.Mute = 1;
-        SetTimers({{u"tea", 1000, 0, 0}});
-        Fake.TickCount = 1000;
-        OnPowerEvent(MainWindow, c.Event);
-        EXPECT_EQ(c.Left, App.Timers.Records[0].Remaining) << c.Event;
-    }
-}
-
-// Save-and-quit writes the saved timers through to disk; a plain close drops the journal when there is one.
-TEST_F(TickTest, TheCloseKeepsOrDropsTheTimers) {
-    const struct { int Keep, Remember, Flushes; size_t Kept; } cases[] = {
-        {1, 1, 1, 1}, {1, 0, 1, 1}, {0, 1, 0, 0}, {0, 0, 0, 1},
-    };
-    for (const auto& c : cases) {
-        ResetFakes();
-        Fake.Keys[SETTINGS_KEY][u"Suspend0"] = {REGISTRY_TYPE_BINARY, Bytes(48)};
-        Ui.KeepTimersOnClose = c.Keep;
-        App.RememberAtShutdown = c.Remember;
-        TimersAtClose();
-        EXPECT_EQ(c.Flushes, Fake.Flushes) << c.Keep << c.Remember;
-        EXPECT_EQ(c.Kept, Fake.Keys[SETTINGS_KEY].count(u"Suspend0")) << c.Keep << c.Remember;
-    }
+// Save-and-quit writes the saved timers through to disk.
+TEST_F(TickTest, SaveAndQuitWritesThrough) {
+    Fake.Keys[SETTINGS_KEY] = {};
+    Ui.KeepTimersOnClose = 1;
+    TimersAtClose();
+    EXPECT_EQ(1, Fake.Flushes);
 }
 
 }  // namespace
