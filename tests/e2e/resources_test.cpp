@@ -1,6 +1,7 @@
-// What Korvalinde takes from its own resources, read from the built program: the dialogs, keys, icon and
-// version in Japanese, the version of version.h, and a manifest for the user's own rights, Common Controls 6
-// and the system DPI. The controls of the dialogs are used on the open dialogs end to end.
+// What Korvalinde takes from its own resources, read from the built program: the dialogs, keys and icon in
+// Japanese, the version of version.h with its strings in Japanese and English, and a manifest for the user's
+// own rights, Common Controls 6 and the system DPI. The controls of the dialogs are used on the open dialogs
+// end to end.
 #include "driver.h"  // windows.h first
 
 #include "resource.h"
