@@ -25,7 +25,6 @@ HWND SetSettings(const Program& app, WORD hotKey, bool remember, int button = ID
   return dlg;
 }
 
-
 // The dialog shows what is stored; Cancel writes and changes nothing; OK writes both values at once and
 // registers the new combination instead of the old. HOTKEYF_ flags: 1 Shift, 2 Ctrl, 4 Alt, 8 extended key.
 TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
