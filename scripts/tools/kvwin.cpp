@@ -79,13 +79,9 @@ int Row(const Program& program, int row) {
   return 0;
 }
 
-int TimersNamed(const wchar_t* name) {  // among the handed-over timers, Suspend0.. (48 bytes, the name at 24)
-  int count = 0, index = 0;
-  wchar_t record[24];
-  for (DWORD size = 48; !RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, (L"Suspend" + std::to_wstring(index)).c_str(),
-                                      RRF_RT_REG_BINARY, nullptr, record, &size);
-       size = 48, ++index)
-    count += !wcsncmp(record + 12, name, 12);
+int TimersNamed(const wchar_t* name) {  // among the handed-over timers
+  int count = 0;
+  for (const Record& r : ReadRecords()) count += r.Name() == name;
   return count;
 }
 

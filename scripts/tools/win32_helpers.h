@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <stdint.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <functional>
@@ -73,6 +75,13 @@ inline std::vector<HWND> Shown(DWORD pid, const wchar_t* cls, const wchar_t* cap
 inline void (*ReportFailure)(const std::wstring& what) = [](const std::wstring& what) {
   fwprintf(stderr, L"%ls\n", what.c_str());
 };
+
+// WaitFor, and a report through ReportFailure of what did not come true.
+inline bool Await(const std::function<bool()>& done, const std::wstring& what) {
+  const bool came = WaitFor(done);
+  if (!came) ReportFailure(L"waited in vain: " + what);
+  return came;
+}
 
 // For a report of a wait that gave up: the top-level windows shown, and the hidden ones of process pid.
 inline std::wstring Windows(DWORD pid) {
@@ -204,18 +213,19 @@ struct Program {
     if (code != 0) ReportFailure(L"a second start ends with " + std::to_wstring(code) + Windows(0));
   }
   void Settle() const { Send(main, WM_NULL); }  // its thread is back in a message loop: what it did is done
-  bool WaitExit(DWORD* code = nullptr) {        // without code: true only for exit code 0
+  bool WaitExit(DWORD* code = nullptr) {        // without code: true only for exit code 0, reported otherwise
     DWORD own = 1;
     if (WaitForSingleObject(pi.hProcess, kPatienceMs) != WAIT_OBJECT_0) {
       ReportFailure(L"the program does not end; " + Outcome());
       return false;
     }
     if (!GetExitCodeProcess(pi.hProcess, code ? code : &own)) return false;
+    if (!code && own != 0) ReportFailure(L"the program ends with exit code " + std::to_wstring(own));
     return code || own == 0;
   }
   void Quit() {
     PostMessageW(main, WM_CLOSE, 0, 0);
-    if (!WaitExit()) ReportFailure(L"a close does not end the program with 0; " + Outcome());
+    WaitExit();
   }
   void Kill() {
     if (!pi.hProcess) return;
@@ -236,12 +246,23 @@ struct Program {
     while (rows <= 10 && Control(ID_ROW_LABEL + rows)) ++rows;
     return rows;
   }
-  bool WaitRows(int rows) const {  // that many rows, and the client area fitted to them
-    RECT r{};
-    return WaitFor([&] { return Rows() == rows && GetClientRect(main, &r) && r.bottom == Font.pitch * (rows + 1); });
+  // The waits that follow report their own failure, with what the program shows instead.
+  bool WaitRows(int rows) const {  // that many rows, and what made them handled
+    const bool shown = WaitFor([&] { return Rows() == rows; });
+    if (!shown) ReportFailure(L"it shows " + std::to_wstring(Rows()) + L" rows, not " + std::to_wstring(rows));
+    Settle();
+    return shown;
   }
   bool WaitText(int id, const std::wstring& text, bool prefix = false) const {  // shows text, or begins so
-    return WaitFor([&] { return prefix ? Text(id).rfind(text, 0) == 0 : Text(id) == text; });
+    const bool shown = WaitFor([&] { return prefix ? Text(id).rfind(text, 0) == 0 : Text(id) == text; });
+    if (!shown) ReportFailure(L"control " + std::to_wstring(id) + L" shows \"" + Text(id) + L"\", not \"" + text + L"\"");
+    return shown;
+  }
+  bool WaitBands(const std::vector<bool>& red, RECT part = {0, 0, 9999, 9999}) const {  // see Bands
+    std::string at;
+    const bool shown = WaitFor([&] { return (at = Bands(main, red, part)).empty(); });
+    if (!shown) ReportFailure(L"the bands differ from the rows' colours at " + std::wstring(at.begin(), at.end()));
+    return shown;
   }
   void Command(int id) const { PostMessageW(main, WM_COMMAND, id, LPARAM(Control(id))); }  // as a click
   void Request(const std::wstring& text) const {  // by text, as other programs may; always answered 0
@@ -274,6 +295,49 @@ struct Program {
 inline void ClearSettings() {
   RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
   RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunOnceKey, L"Korvalinde");
+}
+
+// A value of the registry as stored.
+struct RegValue {
+  bool exists = false;
+  DWORD type = 0;
+  std::vector<uint8_t> data;
+  std::wstring Sz() const { return std::wstring(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2); }
+};
+inline RegValue ReadValue(const wchar_t* name, const wchar_t* key = kSettingsKey) {  // raw: no terminator added
+  RegValue v;
+  HKEY k;
+  DWORD size = 0;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &k)) return v;
+  if (!RegQueryValueExW(k, name, nullptr, &v.type, nullptr, &size)) v.data.resize(size);
+  v.exists = !RegQueryValueExW(k, name, nullptr, &v.type, v.data.data(), &size);
+  RegCloseKey(k);
+  return v;
+}
+
+// A timer as handed over in SuspendN, 48 bytes of REG_BINARY, little-endian as the host is: a running timer's
+// time is its expiry as local FILETIME, any other's the milliseconds left; zeros follow the name.
+struct Record {
+  uint64_t preset;
+  uint32_t suspended, clockMode;
+  uint64_t time;
+  wchar_t name[12];
+  std::wstring Name() const { return std::wstring(name, wcsnlen(name, 12)); }
+};
+static_assert(sizeof(Record) == 48, "the stored layout");
+inline std::vector<Record> ReadRecords() {  // Suspend0.. up to the first missing one; a bad layout is reported
+  std::vector<Record> out;
+  for (RegValue v; (v = ReadValue((L"Suspend" + std::to_wstring(out.size())).c_str())).exists;) {
+    Record r{};
+    memcpy(&r, v.data.data(), std::min<size_t>(v.data.size(), 48));
+    const std::wstring at = L"Suspend" + std::to_wstring(out.size()) + L": ";
+    if (v.type != REG_BINARY) ReportFailure(at + L"of type " + std::to_wstring(v.type));
+    if (v.data.size() != 48) ReportFailure(at + std::to_wstring(v.data.size()) + L" bytes");
+    if (std::wstring(r.name, 12).find_first_not_of(L'\0', r.Name().size()) != std::wstring::npos)
+      ReportFailure(at + L"no zeros after the name");
+    out.push_back(r);
+  }
+  return out;
 }
 
 // The property by which the end-to-end tests' hook in the program tells whether `window` has an input method.

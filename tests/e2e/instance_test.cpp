@@ -15,24 +15,32 @@ Table Presets(const std::vector<Record>& records) {
   return t;
 }
 
-// Without arguments a second start brings the window, or its open dialog, forward; with arguments it adds
-// them at once, in order, even while a dialog is open. Never a second window.
-TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
-  Program app;
-  HWND other = Decoy(), dlg = nullptr;
-  app.Start();
-  for (const auto& args : std::vector<std::vector<std::wstring>>{{}, {L"3(a)", L"0:4:0", L"5(c)"}, {}, {L"7(d)"}}) {
-    if (app.Rows() && !dlg) dlg = app.Open(ID_SETTINGS, kSettings);
+// Second starts while `front`, the window or its open dialog, is the program's window in front: never a second
+// window; without arguments `front` comes forward; with arguments they are added at once, in order.
+void ExpectSecondStartsBringForward(const Program& app, HWND front) {
+  HWND other = Decoy();
+  for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{}, {L"3(a)", L"0:4:0", L"5(c)"}}) {
+    SCOPED_TRACE(args.size());
     Foreground(other);
     Program::Second(args);
     EXPECT_EQ(1u, Shown(0, kMainClass).size());
     // Wine leaves the system foreground empty once the second process has ended: the program's thread tells.
-    EXPECT_TRUE(WaitFor([&] { return ThreadOf(app.main).hwndActive == (dlg ? dlg : app.main); })) << args.size();
+    Await([&] { return ThreadOf(app.main).hwndActive == front; }, L"the program's window in front");
     EXPECT_NE(other, GetForegroundWindow());
   }
-  EXPECT_EQ(4, app.Rows());
+}
+
+TEST_F(Instance, ASecondStartHandsItsArgumentsOver) {
+  Program app;
+  app.Start();
+  ExpectSecondStartsBringForward(app, app.main);
+  const HWND dlg = app.Open(ID_SETTINGS, kSettings);
+  ExpectSecondStartsBringForward(app, dlg);
+  EXPECT_EQ(6, app.Rows()) << "added while the dialog is open";
   app.Close(dlg, IDCANCEL);
-  EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {420000, L"d"}}), Presets(SaveAndQuit(app)));
+  const Table presets = Presets(SaveAndQuit(app));
+  EXPECT_EQ((Table{{180000, L"a"}, {240000, L""}, {300000, L"c"}, {180000, L"a"}, {240000, L""}, {300000, L"c"}}),
+            presets);
 }
 
 // A copy whose window goes away while a second start hands over to it: here a window of the class on a thread of
@@ -63,17 +71,17 @@ TEST_F(Instance, ASecondStartIntoAClosingCopyRunsWithWhatItDidNotTake) {
     UnregisterClassW(kMainClass, nullptr);
     EXPECT_FALSE(IsWindow(window));
   });
-  EXPECT_TRUE(WaitFor([] { return FindWindowW(kMainClass, L"closing") != nullptr; }));
+  Await([] { return FindWindowW(kMainClass, L"closing") != nullptr; }, L"the closing copy's window");
   Program second;
   second.Start({L"3(a)", L"5(x)", L"7(y)"});
   closing.join();
   EXPECT_EQ(std::vector<std::wstring>{L"3(a)"}, taken);
-  EXPECT_EQ((Table{{300000, L"x"}, {420000, L"y"}}), Presets(SaveAndQuit(second)));
+  const Table presets = Presets(SaveAndQuit(second));
+  EXPECT_EQ((Table{{300000, L"x"}, {420000, L"y"}}), presets);
 }
 
-// Restored timers first, then the arguments; requests by text, careless or hostile, add a timer or none. A second
-// start into nine timers adds its first valid request only; a full table refuses every way of adding.
-TEST_F(Instance, RequestsUpToAFullTableOfTen) {
+// Restored timers first, then the arguments; requests by text, careless or hostile, add a timer or none.
+TEST_F(Instance, RequestsByTextAddATimerOrNone) {
   Program app;
   Table expected = {{90000, L"old"}, {240000, L"arg"}, {360000, L""}};
   const std::pair<std::wstring, Table> requests[] = {  // a request, and the timer it adds
@@ -81,19 +89,32 @@ TEST_F(Instance, RequestsUpToAFullTableOfTen) {
       {L"1(" + std::wstring(99990, L'\xDC00') + L")", {{60000, std::wstring(10, L'\xDC00')}}},
       {L"pm5:30(夕方)", {{63000000, L"夕方"}}}, {L"20", {{1200000, L""}}}, {L"0:20:0(t)", {{1200000, L"t"}}},
       {L"20(u)", {{1200000, L"u"}}}};
-  WriteRecord(0, {90000, 1, 0, 90000, L"old"});
+  const Record old = {90000, 1, 0, 90000, L"old"};
+  WriteValue(L"Suspend0", REG_BINARY, &old, 48);
   app.Start({L"4(arg)", L"6"});
-  ASSERT_TRUE(app.WaitRows(3));
+  app.WaitRows(3);
   for (const auto& [text, adds] : requests) {
     expected.insert(expected.end(), adds.begin(), adds.end());
     app.Request(text);
     EXPECT_EQ(int(expected.size()), app.Rows()) << text.size() << " units";
   }
-  expected.push_back({120000, L"b"});
+  const std::vector<Record> saved = SaveAndQuit(app);
+  ASSERT_EQ(expected, Presets(saved));
+  EXPECT_TRUE(saved[0].suspended) << "the restored one still paused";
+}
+
+// A second start into nine timers adds its first valid request only; a full table refuses every way of adding, and
+// the keys reach its tenth row (0, the keypad's 0, Alt+0). Once a row is deleted, the rows below move up and a timer
+// can be added again.
+TEST_F(Instance, AFullTableOfTenTakesNoMoreUntilARowGoes) {
+  Program app;
+  app.Start({L"20", L"4(arg)", L"6", L"20", L"20", L"20", L"20", L"20", L"20"});
+  app.WaitRows(9);  // its own arguments taken before the second start's
   Program::Second({L"0(zero)", L"2(b)", L"3(c)"});
-  EXPECT_TRUE(app.WaitRows(10));
-  EXPECT_TRUE(app.WaitText(ID_ROW_TIME + 9, L"b"));
-  EXPECT_EQ(L"9: 0:", app.Text(ID_ROW_LABEL + 8) + L" " + app.Text(ID_ROW_LABEL + 9)) << "the labels of rows 9 and 10";
+  app.WaitRows(10);
+  app.WaitText(ID_ROW_TIME + 9, L"b");
+  EXPECT_EQ(L"9:", app.Text(ID_ROW_LABEL + 8));
+  EXPECT_EQ(L"0:", app.Text(ID_ROW_LABEL + 9));
   EXPECT_FALSE(IsWindowEnabled(app.Control(ID_ADD)));
   Shot(app.main, app.main, "ten_timers");
   app.Request(L"11(eleven)");
@@ -102,30 +123,25 @@ TEST_F(Instance, RequestsUpToAFullTableOfTen) {
   EXPECT_EQ(0, add);
   Key(app, L"a");
   Key(app, L"0");  // keys are handled in order: once 0 pauses row 10, A is done
-  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kPaused));
+  app.WaitText(ID_ROW_PAUSE + 9, kPaused);
   EXPECT_EQ(0u, app.Dialogs(kAdd));
   EXPECT_EQ(10, app.Rows());
   Key(app, L"KP_0");
   Key(app, L"alt+0");
-  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE + 9, kRunning));
+  app.WaitText(ID_ROW_PAUSE + 9, kRunning);
   HWND box = app.Dialog(kDelete);
   EXPECT_EQ(DeleteQuestion(L"10", L"b"), Text(box, kBoxText));
   app.Close(box, IDCANCEL);
   EXPECT_EQ(10, app.Rows());
-  Key(app, L"alt+2");  // once deleted, the rows below move up
+  Key(app, L"alt+2");
   box = app.Dialog(kDelete);
   EXPECT_EQ(DeleteQuestion(L"2", L"arg"), Text(box, kBoxText));
   EXPECT_EQ(app.main, GetWindow(box, GW_OWNER));
   Shot(app.main, box, "delete_question");
   app.Close(box, IDOK);
-  ASSERT_TRUE(app.WaitRows(9));
-  EXPECT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:05:", true));
+  app.WaitRows(9);
+  app.WaitText(ID_ROW_TIME + 1, L" 0:05:", true);
   EXPECT_TRUE(IsWindowEnabled(app.Control(ID_ADD)));
-  expected.erase(expected.begin() + 1);
-  const std::vector<Record> saved = SaveAndQuit(app);
-  ASSERT_EQ(expected, Presets(saved));
-  EXPECT_TRUE(saved[0].suspended) << "the restored one still paused";
-  EXPECT_FALSE(saved[1].suspended);
 }
 
 // Tea (10 min, first) and a paused timer (last) handed over at about `at`: a running timer by its local due
@@ -138,49 +154,60 @@ void ExpectTeaAndPaused(const std::vector<Record>& saved, uint64_t at, uint64_t 
   EXPECT_GT(left, 590000);
   EXPECT_LE(left, 600000 + sinceAt);
   EXPECT_EQ((Table{{600000, L"tea"}}), Presets({saved[0]}));
-  EXPECT_EQ(std::make_pair(0u, 1u), std::make_pair(saved[0].suspended, saved.back().suspended)) << "paused";
+  EXPECT_EQ(0u, saved[0].suspended);
+  EXPECT_EQ(1u, saved.back().suspended) << "paused";
   EXPECT_LE(saved.back().time, paused);
   EXPECT_GT(saved.back().time, paused - 10000);
 }
 
-// S saves and quits; the end of the session saves the settings, and the timers only when remembering, which also
-// registers the program in RunOnce. Remembering, a cancelled end keeps them too (the journal).
-TEST_F(HandOver, TheTimersGoToTheNextStartWhenTheProgramOrTheSessionEnds) {
-  // remember, WM_ENDSESSION (-1: S), the timers handed over, the program registered under RunOnce
-  const std::tuple<const char*, DWORD, int, bool, bool> cases[] = {{"S", 0, -1, true, false},
-      {"end, remembering", 1, TRUE, true, true}, {"end", 0, TRUE, false, false}, {"cancelled", 1, FALSE, true, false}};
-  for (auto [how, remember, end, handsOver, restarts] : cases) {
+// Tea, an alarm and a paused countdown, muted: what a run hands over when it ends.
+void StartTeaAlarmAndPaused(Program& app, DWORD remember) {
+  SetRemembering(remember);
+  app.Start({L"10(tea)", L"PM5:30", L"0:2:0"});
+  app.Command(ID_ROW_PAUSE + 2);  // after its arguments, which it posts itself
+  app.Command(ID_MUTE);
+  app.WaitText(ID_ROW_PAUSE + 2, kPaused);
+  Await([&] { return app.Check(ID_MUTE) == BST_CHECKED; }, L"muted");
+  EXPECT_FALSE(ReadValue(L"Mute").exists) << "nothing saved before";
+}
+
+// S saves the settings and the timers and quits.
+TEST_F(HandOver, SaveAndQuitHandsTheTimersToTheNextStart) {
+  const uint64_t at = LocalFileTimeNow();
+  Program app;
+  StartTeaAlarmAndPaused(app, 0);
+  Key(app, L"s");
+  app.WaitExit();
+  ExpectValue(L"Mute", REG_BINARY, {1, 0, 0, 0});
+  const std::vector<Record> saved = ReadRecords();
+  ASSERT_EQ(3u, saved.size());
+  ExpectTeaAndPaused(saved, at, 120000);
+  EXPECT_EQ(63000000u, saved[1].preset);
+  EXPECT_TRUE(saved[1].clockMode);
+}
+
+// The end of the session saves the settings, and the timers only when remembering, which also registers the program
+// in RunOnce. Remembering, a cancelled end keeps them too (the journal). WM_ENDSESSION is answered once all is saved.
+TEST_F(HandOver, TheEndOfTheSessionHandsTheTimersOverWhenRemembering) {
+  const struct {
+    const char* how;
+    DWORD remember;
+    BOOL end;  // WM_ENDSESSION's wParam
+    size_t kept;
+    bool restarts;  // registered under RunOnce
+  } cases[] = {{"end, remembering", 1, TRUE, 3, true}, {"end", 0, TRUE, 0, false}, {"cancelled", 1, FALSE, 3, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
     Program app;
     ClearSettings();
-    const uint64_t at = LocalFileTimeNow();
-    SetRemembering(remember);
-    app.Start({L"10(tea)", L"PM5:30", L"0:2:0"});
-    ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 2, L" 0:0", true));
-    app.Command(ID_ROW_PAUSE + 2);
-    app.Command(ID_MUTE);
-    ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 2, kPaused));
-    ASSERT_TRUE(WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; }));
-    EXPECT_FALSE(ReadValue(L"Mute").exists) << how << ": nothing saved before";
-    if (end < 0) {
-      Key(app, L"s");
-      EXPECT_TRUE(app.WaitExit()) << how;
-    } else {  // WM_ENDSESSION is answered only once all is saved
-      const LRESULT query = Send(app.main, WM_QUERYENDSESSION);
-      const LRESULT answer = Send(app.main, WM_ENDSESSION, end);
-      EXPECT_EQ(TRUE, query) << how;
-      EXPECT_EQ(0, answer) << how;
-    }
-    EXPECT_TRUE(ReadValue(L"Mute").Is(REG_BINARY, {1, 0, 0, 0})) << how << ": the settings saved";
-    const std::vector<Record> saved = ReadRecords();
-    ASSERT_EQ(handsOver ? 3u : 0u, saved.size()) << how;
-    if (handsOver) {
-      ExpectTeaAndPaused(saved, at, 120000);
-      EXPECT_EQ(63000000u, saved[1].preset) << how;
-      EXPECT_TRUE(saved[1].clockMode) << how;
-    }
-    const std::wstring runOnce = ReadValue(L"Korvalinde", kRunOnceKey).Sz();  // the program's path, quoted
-    const bool registered = runOnce[0] == L'"' && runOnce.find(L"\\Korvalinde.exe\"") + 17 == runOnce.size();
-    EXPECT_EQ(restarts, registered) << how;
+    StartTeaAlarmAndPaused(app, c.remember);
+    const LRESULT query = Send(app.main, WM_QUERYENDSESSION);
+    const LRESULT answer = Send(app.main, WM_ENDSESSION, c.end);
+    EXPECT_EQ(TRUE, query);
+    EXPECT_EQ(0, answer);
+    ExpectValue(L"Mute", REG_BINARY, {1, 0, 0, 0});
+    EXPECT_EQ(c.kept, ReadRecords().size());
+    EXPECT_EQ(c.restarts, ReadValue(L"Korvalinde", kRunOnceKey).exists);
   }
 }
 
@@ -192,21 +219,20 @@ TEST_F(HandOver, NoKillOrStrayEndLosesATimer) {
   SetRemembering(1);
   Program app;
   app.Start({L"10(tea)", L"0:2:0"});
-  ASSERT_TRUE(app.WaitRows(2));
+  app.WaitRows(2);
   app.Kill();
-  for (int moment = 0; moment < 3; ++moment) {
-    app.Start({}, false);
-    if (moment == 1) app.Find(kMainClass);
-    if (moment == 2) app.WaitWindow();
-    app.Kill();
-  }
+  app.Start({}, false);  // killed as it starts, as its window shows, once it runs
+  app.Kill();
+  app.Start({}, false);
+  app.Find(kMainClass);
+  app.Kill();
+  app.Start();
+  app.Kill();
   app.Start();
   EXPECT_EQ(2, app.Rows());
   app.Request(L"0:0:3(egg)");
-  const LRESULT query = Send(app.main, WM_QUERYENDSESSION);
-  const LRESULT answer = Send(app.main, WM_ENDSESSION, TRUE);
-  EXPECT_EQ(TRUE, query);
-  EXPECT_EQ(0, answer);
+  Send(app.main, WM_QUERYENDSESSION);  // its answers: TheEndOfTheSessionHandsTheTimersOverWhenRemembering
+  Send(app.main, WM_ENDSESSION, TRUE);
   EXPECT_EQ(egg, Text(app.Dialog(kNotice), kBoxText));
   app.Kill();
   app.Start();
@@ -233,13 +259,13 @@ TEST_F(HandOver, TheEndOfTheWineSession) {
   Program app;
   SetRemembering(1);
   app.Start({L"10(tea)", L"0:1:0"});
-  ASSERT_TRUE(app.WaitText(ID_ROW_TIME + 1, L" 0:0", true));
+  app.WaitText(ID_ROW_TIME + 1, L" 0:0", true);
   app.Command(ID_ROW_PAUSE + 1);
-  ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE + 1, kPaused));
+  app.WaitText(ID_ROW_PAUSE + 1, kPaused);
   const uint64_t at = LocalFileTimeNow();
   const BOOL ended = CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
   ASSERT_TRUE(ended) << "wineboot runs";
-  EXPECT_TRUE(app.WaitExit()) << "the program ends with the session, with 0";
+  app.WaitExit();  // the program ends with the session
   ExpectTeaAndPaused(ReadRecords(), at, 60000);
   EXPECT_EQ(DWORD(REG_SZ), ReadValue(L"Korvalinde", kRunOnceKey).type);
 }

@@ -8,10 +8,11 @@ using Settings = E2e;
 
 // Whether the program holds a combination: the driver's own registration fails with 1409; one that succeeds
 // is released at once, so that the probe never keeps the combination from the program.
-bool Held(UINT modifiers, UINT vk) {
-  if (!RegisterHotKey(nullptr, 1, modifiers, vk)) return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+void ExpectHeld(bool held, UINT modifiers, UINT vk) {
+  const bool registered = RegisterHotKey(nullptr, 1, modifiers, vk);
+  const DWORD error = registered ? 0 : GetLastError();
   UnregisterHotKey(nullptr, 1);
-  return false;
+  EXPECT_EQ(held ? DWORD(ERROR_HOTKEY_ALREADY_REGISTERED) : 0, error) << "modifiers " << modifiers << ", key " << vk;
 }
 
 // Opens the dialog and fills it, then presses `button` (0: none). Program::Close returns once the program has
@@ -24,12 +25,6 @@ HWND SetSettings(const Program& app, WORD hotKey, bool remember, int button = ID
   return dlg;
 }
 
-// HotKey: 2 bytes of REG_BINARY, the key and its HOTKEYF_ flags; SuspendEnd: a REG_DWORD.
-void ExpectStored(BYTE vk, BYTE flags, BYTE remember) {
-  EXPECT_TRUE(ReadValue(L"HotKey").Is(REG_BINARY, {vk, flags})) << int(vk);
-  EXPECT_TRUE(ReadValue(L"SuspendEnd").Is(REG_DWORD, {remember, 0, 0, 0})) << int(vk);
-}
-
 // The dialog shows what is stored; Cancel writes and changes nothing; OK writes both values at once and
 // registers the new combination instead of the old. HOTKEYF_ flags: 1 Shift, 2 Ctrl, 4 Alt, 8 extended key.
 TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
@@ -38,18 +33,19 @@ TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
   WriteValue(L"HotKey", REG_BINARY, ctrlAltT, 2);
   SetRemembering(1);
   app.Start();
-  EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'T')) << "the stored hot key is registered at start";
+  ExpectHeld(true, MOD_CONTROL | MOD_ALT, 'T');  // the stored hot key is registered at start
   Key(app, L"o");
   HWND dlg = app.Dialog(kSettings);
   EXPECT_EQ(app.main, GetWindow(dlg, GW_OWNER));
   EXPECT_EQ(0x654, Send(GetDlgItem(dlg, IDC_HOTKEY), HKM_GETHOTKEY)) << "O opens it with the stored values";
   EXPECT_EQ(BST_CHECKED, Send(GetDlgItem(dlg, IDC_REMEMBER), BM_GETCHECK));
-  EXPECT_FALSE(Held(MOD_CONTROL | MOD_ALT, 'T')) << "the hot key is off meanwhile";
+  ExpectHeld(false, MOD_CONTROL | MOD_ALT, 'T');  // the hot key is off meanwhile
   app.Close(dlg, IDCANCEL);
   SetSettings(app, 0x34B, false, IDCANCEL);  // Ctrl+Shift+K, cancelled
-  ExpectStored('T', 6, 1);
-  EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'T'));
-  EXPECT_FALSE(Held(MOD_CONTROL | MOD_SHIFT, 'K'));
+  ExpectValue(L"HotKey", REG_BINARY, {'T', 6});  // the key and its HOTKEYF_ flags
+  ExpectValue(L"SuspendEnd", REG_DWORD, {1, 0, 0, 0});
+  ExpectHeld(true, MOD_CONTROL | MOD_ALT, 'T');
+  ExpectHeld(false, MOD_CONTROL | MOD_SHIFT, 'K');
   // Pressed in another window, the hot key brings the window forward, or its open timer dialog. The window takes
   // a key first (Tab moves its focus): its activation moved the X focus, and a Wine program that takes in such a
   // change only after keys were pressed elsewhere resets their modifiers.
@@ -58,14 +54,11 @@ TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
     Foreground(front);
     const HWND focus = ThreadOf(front).hwndFocus;
     Press(L"Tab");
-    const bool tabbed = WaitFor([&] { return ThreadOf(front).hwndFocus != focus; });
-    EXPECT_TRUE(tabbed);
+    Await([&] { return ThreadOf(front).hwndFocus != focus; }, L"Tab moves the focus");
     Foreground(other);
     Press(L"ctrl+alt+t");
-    const bool inFront = WaitFor([&] { return GetForegroundWindow() == front; });
-    EXPECT_TRUE(inFront) << "in front: " << testing::PrintToString(Text(GetForegroundWindow()));
-    const bool active = WaitFor([&] { return ThreadOf(front).hwndActive == front; });
-    EXPECT_TRUE(active);
+    Await([&] { return GetForegroundWindow() == front; }, L"the hot key brings it to the front");
+    Await([&] { return ThreadOf(front).hwndActive == front; }, L"active in its thread");
   };
   pressedElsewhereBrings(app.main);
   dlg = app.Open(ID_ADD, kAdd);
@@ -75,11 +68,13 @@ TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
       {'K', 6, 0, MOD_CONTROL | MOD_ALT}, {VK_RIGHT, 10, 1, MOD_CONTROL}, {VK_F8, 5, 0, MOD_SHIFT | MOD_ALT}, {}};
   std::pair<UINT, UINT> before = {MOD_CONTROL | MOD_ALT, 'T'};
   for (auto [vk, flags, remember, modifiers] : cases) {
+    SCOPED_TRACE(int(vk));
     SetSettings(app, MAKEWORD(vk, flags), remember);
-    ExpectStored(vk, flags, remember);
-    EXPECT_EQ(vk != 0, Held(modifiers, vk)) << int(vk);
-    EXPECT_FALSE(Held(before.first, before.second)) << int(vk);
-    EXPECT_EQ(0u, app.Dialogs(kError)) << int(vk);
+    ExpectValue(L"HotKey", REG_BINARY, {vk, flags});
+    ExpectValue(L"SuspendEnd", REG_DWORD, {remember, 0, 0, 0});
+    ExpectHeld(vk != 0, modifiers, vk);
+    ExpectHeld(false, before.first, before.second);
+    EXPECT_EQ(0u, app.Dialogs(kError));
     before = {modifiers, vk};
   }
 }
@@ -91,29 +86,27 @@ TEST_F(Settings, AnAccessKeyIsNotAlsoAHotKey) {
   app.Start();
   HWND dlg = app.Open(ID_SETTINGS, kSettings);
   HWND field = GetDlgItem(dlg, IDC_HOTKEY), box = GetDlgItem(dlg, IDC_REMEMBER);
-  auto focused = [&](HWND w) { return WaitFor([&] { return ThreadOf(dlg).hwndFocus == w; }); };
-  EXPECT_TRUE(focused(box));
+  auto focused = [&](HWND w, const wchar_t* what) { Await([&] { return ThreadOf(dlg).hwndFocus == w; }, what); };
+  focused(box, L"the focus on the box");
   Foreground(dlg);
   Press(L"alt+s");
-  EXPECT_TRUE(WaitFor([&] { return Send(box, BM_GETCHECK) == BST_CHECKED; })) << "Alt+S ticks the box";
+  Await([&] { return Send(box, BM_GETCHECK) == BST_CHECKED; }, L"Alt+S ticks the box");
   EXPECT_EQ(0, Send(field, HKM_GETHOTKEY));
   Press(L"alt+h");
-  EXPECT_TRUE(focused(field));
+  focused(field, L"Alt+H: the focus on the field");
   Press(L"alt+s");
   Press(L"Tab");
-  EXPECT_TRUE(focused(box)) << "every key before Tab is handled";
+  focused(box, L"Tab: the focus on the box, every key before it handled");
   EXPECT_EQ(MAKEWORD('S', HOTKEYF_ALT), Send(field, HKM_GETHOTKEY)) << "Alt+S is the hot key";
   EXPECT_EQ(BST_CHECKED, Send(box, BM_GETCHECK)) << "and the box stays ticked";
   app.Close(dlg, IDCANCEL);
 }
 
-// Reads the error box of a taken combination, owned by the window (null: no check), and closes it.
-void CloseTakenBox(const Program& app, HWND owner) {
+// Reads the error box of a taken combination, owned by the window (at start-up still hidden), and closes it.
+void CloseTakenBox(const Program& app) {
   HWND box = app.Dialog(kError);
   EXPECT_EQ(kSay.hotKeyFailed, Text(box, kBoxText));
-  if (owner) {
-    EXPECT_EQ(owner, GetWindow(box, GW_OWNER));
-  }
+  EXPECT_EQ(FindWindowW(kMainClass, nullptr), GetWindow(box, GW_OWNER));
   app.Close(box, IDOK);
 }
 
@@ -125,19 +118,19 @@ TEST_F(Settings, ATakenHotKeyIsReported) {
   ASSERT_TRUE(taken) << "by another program";
   app.Start();
   PostMessageW(SetSettings(app, 0x64B, true, 0), WM_COMMAND, IDOK, 0);
-  CloseTakenBox(app, app.main);
-  ExpectStored('K', 6, 1);  // written all the same
+  CloseTakenBox(app);
+  ExpectValue(L"HotKey", REG_BINARY, {'K', 6});  // written all the same
   PostMessageW(app.Open(ID_SETTINGS, kSettings), WM_COMMAND, IDCANCEL, 0);
-  CloseTakenBox(app, app.main);
+  CloseTakenBox(app);
   app.Quit();
   starting.Start({}, false);
-  CloseTakenBox(starting, nullptr);
+  CloseTakenBox(starting);
   starting.WaitWindow();
   starting.Quit();
   UnregisterHotKey(nullptr, 2);
   free.Start();  // a box would have come before the window
   EXPECT_EQ(0u, free.Dialogs(kError));
-  EXPECT_TRUE(Held(MOD_CONTROL | MOD_ALT, 'K'));
+  ExpectHeld(true, MOD_CONTROL | MOD_ALT, 'K');
 }
 
 // The icon fills its square of 20 dialog units (32, 37, 40, 50 pixels at these DPIs, read at the program's start),

@@ -9,71 +9,86 @@
 using namespace e2e;
 using Window = E2e;
 
-// The control lies in `cell` and is not empty.
-bool Inside(const RECT& r, const RECT& cell) {
-  return r.left >= cell.left && r.right > r.left && r.right <= cell.right && r.top >= cell.top &&
-         r.bottom <= cell.bottom;
-}
-
-// With `rows` timers: 25 character cells wide and a row pitch high per timer and for the buttons (WaitRows); each
-// control inside its row's band and right of the one before it, so that none overlaps another.
+// With `rows` timers: 25 character cells wide and a row pitch high per timer and for the buttons; each control
+// inside its row's band and right of the one before it, so that none overlaps another.
 void ExpectRowsFit(const Program& app, int rows) {
   const int kinds[] = {ID_ROW_LABEL, ID_ROW_TIME, ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE};
   const int buttons[] = {ID_ADD, ID_MUTE, ID_TOPMOST, ID_SUSPEND_ALL, ID_SETTINGS};
+  SCOPED_TRACE(std::to_string(rows) + " rows");
   while (app.Rows() < rows) app.Request(L"20");
-  ASSERT_TRUE(app.WaitRows(rows));
+  while (app.Rows() > rows) app.Close(app.Open(ID_ROW_DELETE, kDelete), IDOK);
+  app.WaitRows(rows);
   RECT client{};
   GetClientRect(app.main, &client);
   EXPECT_EQ(25 * Font.cw, client.right);
+  EXPECT_EQ((rows + 1) * Font.pitch, client.bottom);
   LONG right = 0;  // of the control before, in the same row
   for (int i = 0; i < (rows + 1) * 5; ++i) {
     const int row = i / 5;
     RECT r{};
     GetWindowRect(app.Control(row < rows ? kinds[i % 5] + row : buttons[i % 5]), &r);
     MapWindowPoints(nullptr, app.main, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_TRUE(Inside(r, {i % 5 ? right : 0, row * Font.pitch, client.right, (row + 1) * Font.pitch}))
-        << rows << " rows: control " << i;
+    EXPECT_LE(i % 5 ? right : 0, r.left) << "control " << i;
+    EXPECT_LT(r.left, r.right) << "control " << i;
+    EXPECT_LE(r.right, client.right) << "control " << i;
+    EXPECT_LE(row * Font.pitch, r.top) << "control " << i;
+    EXPECT_LE(r.bottom, (row + 1) * Font.pitch) << "control " << i;
     right = r.right;
   }
 }
 
-// The first run opens empty and fits its rows; a plain close saves no more than the window's settings. The third
-// run starts from the far corner of the screen: the window is moved to show its whole caption.
-TEST_F(Window, FitsItsRowsAndKeepsTopMostAndItsPlace) {
-  const int32_t corner[2] = {799, 599};
-  for (int run = 0; run < 3; ++run) {
+// The window opens empty and fits its rows as they come and go.
+TEST_F(Window, FitsItsRows) {
+  Program app;
+  app.Start();
+  app.WaitBands({});
+  Shot(app.main, app.main, "empty_window");
+  for (int rows : {0, 1, 3, 10, 2}) ExpectRowsFit(app, rows);
+}
+
+bool TopMost(const Program& app) { return (GetWindowLongW(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// T switches top-most on and off; a close saves it, and the next start takes it up.
+TEST_F(Window, TSwitchesTopMostAndTheNextStartKeepsIt) {
+  for (bool on : {true, false}) {  // off at the first start
+    SCOPED_TRACE(on);
     Program app;
-    if (run == 2) WriteValue(L"Position", REG_BINARY, corner, 8);
     app.Start();
-    RECT r{};
-    POINT client{};
-    GetWindowRect(app.main, &r);
-    ClientToScreen(app.main, &client);
-    auto topMost = [&] { return (GetWindowLongW(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
-    EXPECT_EQ(run == 1, topMost()) << run;
-    EXPECT_EQ(run == 1, app.Check(ID_TOPMOST) == BST_CHECKED) << run;
-    // Its top-left corner; started from the far corner: its right edge and the bottom of its caption.
-    const LONG x[] = {0, 200, 800}, y[] = {0, 150, 600};
-    const auto at = run < 2 ? std::make_pair(r.left, r.top) : std::make_pair(r.right, client.y);
-    EXPECT_EQ(std::make_pair(x[run], y[run]), at) << run;
-    if (run == 0) {
-      EXPECT_TRUE(WaitFor([&] { return Bands(app.main, {}).empty(); })) << Bands(app.main, {});
-      Shot(app.main, app.main, "empty_window");
-      for (int rows : {0, 1, 3, 10}) ExpectRowsFit(app, rows);
-    }
-    if (run == 0) Key(app, L"t");
-    if (run > 0) app.Command(ID_TOPMOST);
-    EXPECT_TRUE(WaitFor([&] { return topMost() == (run != 1); })) << "T and the button switch it, run " << run;
-    EXPECT_EQ(run != 1, app.Check(ID_TOPMOST) == BST_CHECKED) << run;
-    if (run == 0) SetWindowPos(app.main, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(!on, TopMost(app));
+    Key(app, L"t");
+    Await([&] { return TopMost(app) == on; }, L"T switches top-most");
+    EXPECT_EQ(on ? BST_CHECKED : BST_UNCHECKED, app.Check(ID_TOPMOST));
     app.Quit();
-    EXPECT_TRUE(ReadValue(L"TopMost").Is(REG_BINARY, {run != 1, 0, 0, 0})) << run;
-    if (run == 0) {
-      EXPECT_TRUE(ReadValue(L"Position").Is(REG_BINARY, {200, 0, 0, 0, 150, 0, 0, 0}));
-      EXPECT_FALSE(ReadValue(L"HotKey").exists);
-      EXPECT_TRUE(ReadRecords().empty());
-    }
+    ExpectValue(L"TopMost", REG_BINARY, {on, 0, 0, 0});
   }
+}
+
+// The first run opens at the top left; a plain close saves the window's place and no more; the next start takes it
+// up. Started from the far corner of the screen, the window is moved to show its right edge and its whole caption.
+TEST_F(Window, KeepsItsPlaceAndShowsItsCaption) {
+  const int32_t corner[2] = {799, 599};
+  Program first, second, third;
+  RECT r{};
+  first.Start();
+  GetWindowRect(first.main, &r);
+  EXPECT_EQ(0, r.left);
+  EXPECT_EQ(0, r.top);
+  SetWindowPos(first.main, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  first.Quit();
+  ExpectValue(L"Position", REG_BINARY, {200, 0, 0, 0, 150, 0, 0, 0});
+  EXPECT_FALSE(ReadValue(L"HotKey").exists) << "no more than the window's settings";
+  second.Start();
+  GetWindowRect(second.main, &r);
+  EXPECT_EQ(200, r.left);
+  EXPECT_EQ(150, r.top);
+  second.Quit();
+  WriteValue(L"Position", REG_BINARY, corner, 8);
+  third.Start();
+  POINT client{};
+  GetWindowRect(third.main, &r);
+  ClientToScreen(third.main, &client);
+  EXPECT_EQ(800, r.right);
+  EXPECT_EQ(600, client.y);
 }
 
 std::wstring Names(HWND dialog) {  // the names the timer dialog offers
@@ -112,13 +127,14 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   POINT client{}, dialog{};
   ClientToScreen(app.main, &client);
   ClientToScreen(dlg, &dialog);
-  EXPECT_EQ(std::make_pair(client.x, client.y), std::make_pair(dialog.x, dialog.y)) << "A opens it on the client origin";
+  EXPECT_EQ(client.x, dialog.x) << "A opens it on the client origin";
+  EXPECT_EQ(client.y, dialog.y);
   EXPECT_EQ(app.main, GetWindow(dlg, GW_OWNER));
   EXPECT_FALSE(IsWindowEnabled(app.main)) << "modal";
   EXPECT_EQ(255, Send(field, EM_GETLIMITTEXT));
   EXPECT_EQ(10, Send(nameField, EM_GETLIMITTEXT));
   EXPECT_EQ(L"A,C,", Names(dlg));
-  EXPECT_TRUE(WaitFor([&] { return ThreadOf(dlg).hwndFocus == field; })) << "focused";
+  Await([&] { return ThreadOf(dlg).hwndFocus == field; }, L"the time field focused");
   for (HWND w : {app.main, field, nameField}) Send(w, WM_NULL);
   EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window has no input method";
   EXPECT_EQ(1, InputContext(field, app.main)) << "nor has the time field";
@@ -130,16 +146,16 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   app.Submit(dlg, L"");
   Foreground(dlg);
   Press(L"2 5 Return");
-  ASSERT_TRUE(app.WaitRows(1)) << "typed 25, Enter adds";
+  app.WaitRows(1);  // typed 25, Enter adds
   EXPECT_EQ(2, InputContext(field, app.main)) << "the time field as it went";
   EXPECT_EQ(L"1:■…Ｘ", app.Text(ID_ROW_LABEL) + app.Text(ID_ROW_PAUSE) + app.Text(ID_ROW_EDIT) + app.Text(ID_ROW_DELETE));
-  EXPECT_TRUE(app.WaitText(ID_ROW_TIME, L"茶")) << "its name";
-  EXPECT_TRUE(app.WaitText(ID_ROW_TIME, L" 0:24:5", true)) << "its time";
+  app.WaitText(ID_ROW_TIME, L"茶");  // its name
+  app.WaitText(ID_ROW_TIME, L" 0:24:5", true);  // and its time
   dlg = app.Open(ID_ADD, kAdd);
   EXPECT_EQ(L"茶,A,C,", Names(dlg));
   Foreground(dlg);
   Press(L"7 Escape");
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(dlg); })) << "Esc cancels";
+  Await([&] { return !IsWindow(dlg); }, L"Esc cancels");
   app.Settle();
   EXPECT_EQ(1, app.Rows());
   app.Request(L"7(R)");
@@ -149,38 +165,46 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   EXPECT_TRUE(std::regex_match(Text(dlg, IDC_TIME), std::wregex(L"0:2[45]:\\d+"))) << Text(dlg, IDC_TIME);
   Shot(app.main, dlg, "edit_dialog");
   app.Submit(dlg, L"1:30", L"A");
-  EXPECT_TRUE(app.WaitText(ID_ROW_TIME, L" 1:29:5", true));
+  app.WaitText(ID_ROW_TIME, L" 1:29:5", true);
   dlg = app.Open(ID_ADD, kAdd);
   EXPECT_EQ(L"A,茶,C,", Names(dlg));
   app.Close(dlg, IDCANCEL);
   Key(app, L"1");
-  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "the keys work again after the dialog";
+  app.WaitText(ID_ROW_PAUSE, kPaused);  // the keys work again after the dialog
   app.Quit();
   EXPECT_EQ(std::wstring(L"茶\0", 2), ReadValue(L"History1").Sz());
   EXPECT_FALSE(ReadValue(L"History3").exists);
 }
 
-// A clock timer cannot be paused; keys for rows that do not exist change nothing. A screen reader hears what
-// the pause button does next.
+// Row 1 shows `mark` on its pause button; paused, it stands still while row 3 counts two seconds. A screen reader
+// hears what the pause button does next.
+void ExpectRowOne(const Program& app, const wchar_t* mark) {
+  const std::wstring shown = app.Text(ID_ROW_TIME);
+  app.WaitText(ID_ROW_PAUSE, mark);
+  const size_t counted = NextTexts(app.Control(ID_ROW_TIME + 2), 2).size();
+  EXPECT_EQ(2u, counted);
+  EXPECT_EQ(mark == kPaused, app.Text(ID_ROW_TIME) == shown);
+  EXPECT_EQ(mark == kPaused ? L"タイマー1 再開/1" : L"タイマー1 一時停止/1", Said(app.Control(ID_ROW_PAUSE)));
+}
+
+// The digit, the keypad's digit and the button pause and resume a row. A clock timer cannot be paused; keys for rows
+// that do not exist change nothing.
 TEST_F(Window, PausesAndResumesByKeyAndButton) {
   Program app;
   app.Start({L"0:1:0", L"PM5:30", L"0:5"});
-  ASSERT_TRUE(app.WaitRows(3));
-  ASSERT_TRUE(app.WaitText(ID_ROW_TIME, L" 0:0", true));
-  EXPECT_EQ(L"タイマー1 一時停止/1", Said(app.Control(ID_ROW_PAUSE)));
-  for (auto [key, mark] : {std::make_pair(L"1", kPaused), {L"1", kRunning}, {L"KP_1", kPaused}, {L"", kRunning}}) {
-    if (*key) Key(app, key);
-    if (!*key) app.Command(ID_ROW_PAUSE);              // the button
-    const std::wstring shown = app.Text(ID_ROW_TIME);  // row 1 stands still while row 3 counts two seconds
-    ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, mark)) << key;
-    ASSERT_EQ(2u, NextTexts(app.Control(ID_ROW_TIME + 2), 2).size()) << key;
-    EXPECT_EQ(mark == kPaused, app.Text(ID_ROW_TIME) == shown) << key;
-    EXPECT_EQ(mark == kPaused ? L"タイマー1 再開/1" : L"タイマー1 一時停止/1", Said(app.Control(ID_ROW_PAUSE))) << key;
+  app.WaitText(ID_ROW_TIME, L" 0:0", true);
+  for (auto [key, mark] : {std::make_pair(L"1", kPaused), {L"1", kRunning}, {L"KP_1", kPaused}}) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(key)));
+    Key(app, key);
+    ExpectRowOne(app, mark);
   }
+  app.Command(ID_ROW_PAUSE);
+  ExpectRowOne(app, kRunning);
   for (const wchar_t* key : {L"2", L"0", L"ctrl+5", L"alt+5", L"1"}) Key(app, key);  // rows 2, 10, 5 and 1
-  ASSERT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "keys are handled in order: once 1 pauses row 1, all are done";
+  app.WaitText(ID_ROW_PAUSE, kPaused);  // keys are handled in order: once 1 pauses row 1, all are done
   EXPECT_FALSE(IsWindowEnabled(app.Control(ID_ROW_PAUSE + 1)));
-  EXPECT_EQ(kRunning + std::wstring(L" PM 5:30:00"), app.Text(ID_ROW_PAUSE + 1) + L" " + app.Text(ID_ROW_TIME + 1));
+  EXPECT_EQ(kRunning, app.Text(ID_ROW_PAUSE + 1));
+  EXPECT_EQ(L"PM 5:30:00", app.Text(ID_ROW_TIME + 1));
   EXPECT_EQ(3, app.Rows());
   EXPECT_EQ(0u, app.Dialogs(nullptr));
 }
@@ -201,61 +225,57 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
     Xdotool(L"mousemove " + at + L" mousemove_relative 1 0");
   };
   auto shows = [&](const std::wstring& prefix) {  // a tip of the program shows, its text beginning so
-    for (HWND w : Shown(app.pi.dwProcessId, L"tooltips_class32")) {
-      if (Text(w).rfind(prefix, 0) != 0) continue;
-      tip = w;
-      return true;
-    }
-    return false;
+    const std::vector<HWND> tips = Shown(app.pi.dwProcessId, L"tooltips_class32");
+    const auto found = std::find_if(tips.begin(), tips.end(), [&](HWND w) { return Text(w).rfind(prefix, 0) == 0; });
+    tip = found == tips.end() ? tip : *found;
+    return found != tips.end();
   };
-  auto comes = [&](const std::wstring& prefix) { return WaitFor([&] { return shows(prefix); }); };
+  auto comes = [&](const std::wstring& prefix) { Await([&] { return shows(prefix); }, L"a tip: " + prefix); };
   app.Start({L"5(" + name + L")", L"1", L"2"});
-  ASSERT_TRUE(app.WaitRows(3));
+  app.WaitRows(3);
   move(app.Control(ID_ROW_TIME));
-  ASSERT_TRUE(comes(name + L"\n残り 0:0"));
+  comes(name + L"\n残り 0:0");
   Shot(app.main, nullptr, "tooltip_row");
   const std::wstring first = Text(tip);
-  EXPECT_TRUE(WaitFor([&] { return Text(tip) != first; })) << "the open tip follows the row";
-  EXPECT_TRUE(IsWindowVisible(tip));
-  EXPECT_EQ(0u, Text(tip).rfind(name + L"\n残り 0:0", 0)) << testing::PrintToString(Text(tip));
+  Await([&] { return Text(tip) != first; }, L"the open tip follows the row");
   EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(L"タイマー1 " + name + L" 残り 0:0\\d:\\d\\d/")));
   EXPECT_EQ(L"タイマー3 削除/Alt+3", Said(app.Control(ID_ROW_DELETE + 2)));
   move(app.Control(ID_ROW_EDIT + 2));
-  ASSERT_TRUE(comes(L"修正 (Ctrl+3)"));
+  comes(L"修正 (Ctrl+3)");
   EXPECT_EQ(5 + 3 * 4, Send(tip, TTM_GETTOOLCOUNT));
   for (int row : {2, 1}) {
     HWND question = app.Open(ID_ROW_DELETE + row, kDelete);
     app.Close(question, IDOK);
   }
-  ASSERT_TRUE(app.WaitRows(1));
+  app.WaitRows(1);
   EXPECT_EQ(5 + 1 * 4, Send(tip, TTM_GETTOOLCOUNT)) << "no tool is left for the rows that went";
   HWND dlg = app.Open(ID_ADD, kAdd);
   HWND field = GetDlgItem(dlg, IDC_TIME), ok = GetDlgItem(dlg, IDOK);
-  ASSERT_TRUE(comes(hint)) << "the forms show while the time field has the focus";
+  comes(hint);  // the forms show while the time field has the focus
   EXPECT_EQ(hint, Text(tip)) << "alone while it is empty";
   Foreground(dlg);
   Press(L"5 space m i n");
-  ASSERT_TRUE(comes(L"5時間\n\n" + hint)) << "what the typed text means, above the forms";
+  comes(L"5時間\n\n" + hint);  // what the typed text means, above the forms
   RECT shown{}, button{}, overlap{};
   GetWindowRect(tip, &shown);
   GetWindowRect(ok, &button);
   EXPECT_FALSE(IntersectRect(&overlap, &shown, &button)) << "OK stays free";
   Shot(dlg, nullptr, "time_field_reading");
   Press(L"Tab");
-  EXPECT_TRUE(WaitFor([&] { return !shows(L"5時間"); })) << "the tip goes with the focus";
+  Await([&] { return !shows(L"5時間"); }, L"the tip goes with the focus");
   move(field);
-  EXPECT_TRUE(comes(L"5時間\n")) << "and comes with the mouse";
+  comes(L"5時間\n");  // and comes with the mouse
   move(ok);
-  EXPECT_TRUE(WaitFor([&] { return !shows(L"5時間"); })) << "and goes with it";
+  Await([&] { return !shows(L"5時間"); }, L"and goes with it");
   move(GetWindow(field, GW_HWNDPREV));
-  EXPECT_TRUE(comes(L"5時間\n")) << "and comes back on the label";
+  comes(L"5時間\n");  // and comes back on the label
   Press(L"shift+Tab");
   Press(L"x y z");
-  ASSERT_TRUE(comes(L"時間になりません\n"));
+  comes(L"時間になりません\n");
   move(ok);
   Xdotool(L"click 1");
-  EXPECT_TRUE(WaitFor([&] { return Send(field, EM_GETSEL) == MAKELONG(0, 3); })) << "OK selects the refused text";
-  EXPECT_TRUE(comes(L"時間になりません\n")) << "the tip says why";
+  Await([&] { return Send(field, EM_GETSEL) == MAKELONG(0, 3); }, L"OK selects the refused text");
+  comes(L"時間になりません\n");  // the tip says why
   EXPECT_TRUE(IsWindowVisible(dlg)) << "and the dialog stays";
   app.Close(dlg, IDCANCEL);
 }
@@ -265,23 +285,25 @@ TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
 TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
   Program app;
   app.Start({L"5", L"PM5:30"});
-  ASSERT_TRUE(app.WaitRows(2));
-  auto focused = [&](int id) { return WaitFor([&] { return ThreadOf(app.main).hwndFocus == app.Control(id); }); };
+  app.WaitRows(2);
+  auto focused = [&](int id) {
+    Await([&] { return ThreadOf(app.main).hwndFocus == app.Control(id); }, L"the focus on " + std::to_wstring(id));
+  };
   for (int id : {ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE, ID_ROW_EDIT + 1, ID_ROW_DELETE + 1, ID_ADD, ID_MUTE}) {
     Key(app, L"Tab");
-    EXPECT_TRUE(focused(id)) << std::hex << id;
+    focused(id);
   }
   EXPECT_EQ(0, Send(app.Control(ID_MUTE), WM_QUERYUISTATE) & UISF_HIDEFOCUS) << "the focus shows";
   Shot(app.main, app.main, "keyboard_focus");
   Key(app, L"space");
-  EXPECT_TRUE(WaitFor([&] { return app.Check(ID_MUTE) == BST_CHECKED; })) << "Space presses it";
+  Await([&] { return app.Check(ID_MUTE) == BST_CHECKED; }, L"Space presses it");
   Key(app, L"shift+Tab");
-  EXPECT_TRUE(focused(ID_ADD));
+  focused(ID_ADD);
   Key(app, L"1");
-  EXPECT_TRUE(app.WaitText(ID_ROW_PAUSE, kPaused)) << "a digit pauses its row";
-  EXPECT_TRUE(focused(ID_ADD));
+  app.WaitText(ID_ROW_PAUSE, kPaused);  // a digit pauses its row
+  focused(ID_ADD);
   app.Close(app.Open(ID_ADD, kAdd), IDCANCEL);
-  EXPECT_TRUE(focused(ID_ADD)) << "back from a dialog";
+  focused(ID_ADD);  // back from a dialog
 }
 
 // A change of the system's colours repaints the bands in the menu colour of now, and back. Wine keeps the colours per
@@ -289,13 +311,14 @@ TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
 TEST_F(Window, FollowsTheSystemColours) {
   Program app;
   app.Start({L"5"});
-  ASSERT_TRUE(app.WaitRows(1));
+  app.WaitRows(1);
   HookInputContexts(app);
   const int menu = COLOR_MENU;
   const COLORREF before = GetSysColor(menu);
   for (COLORREF colour : {RGB(0, 128, 0), before}) {
     SetSysColors(1, &menu, &colour);
     Send(app.main, RegisterWindowMessageW(kMenuColourMessage), colour);
-    EXPECT_TRUE(WaitFor([&] { return Bands(app.main, {}).empty(); })) << std::hex << colour << " " << Bands(app.main, {});
+    SCOPED_TRACE(colour);
+    app.WaitBands({});
   }
 }
