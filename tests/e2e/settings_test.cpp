@@ -46,9 +46,8 @@ TEST_F(Settings, TheDialogSetsTheHotKeyThatBringsTheWindowForward) {
   ExpectValue(L"SuspendEnd", REG_DWORD, {1, 0, 0, 0});
   ExpectHeld(true, MOD_CONTROL | MOD_ALT, 'T');
   ExpectHeld(false, MOD_CONTROL | MOD_SHIFT, 'K');
-  // Pressed in another window, the hot key brings the window forward, or its open timer dialog. The window takes
-  // a key first (Tab moves its focus): its activation moved the X focus, and a Wine program that takes in such a
-  // change only after keys were pressed elsewhere resets their modifiers.
+  // Pressed in another window, the hot key brings the window forward, or its open timer dialog. The window first
+  // takes a key (Tab): a Wine program that takes in its own X focus change late releases modifiers pressed meanwhile.
   HWND other = Decoy();
   auto pressedElsewhereBrings = [&](HWND front) {
     Foreground(front);
