@@ -14,12 +14,17 @@ using namespace kv;
 constexpr wchar_t kRunning[] = L"■", kPaused[] = L"＞";  // a row's pause button
 // The texts the program shows, in the language it shows them (the driver's UI language is the program's).
 struct Words {
-  const wchar_t *heading, *timer, *paused, *left, *timeUp, *pause, *name, *hotKey, *hotKeyFailed, *deleteTimer, *sure;
+  const wchar_t *heading, *timer, *paused, *left, *timeUp, *name, *hotKey, *hotKeyFailed, *deleteTimer, *sure, *hint,
+      *edit, *fiveHours, *refused;
 };
-constexpr Words kJapanese = {L"時間です", L"タイマー", L"一時停止中 ", L"残り ", L"時間切れ", L"一時停止", L"名称",
-                             L"ホットキー", L"ホットキー登録に失敗しました", L"タイマー", L"を削除します\nよろしいですか？"};
-constexpr Words kEnglishWords = {L"Time is up", L"Timer ", L"paused ", L"left ", L"time up", L"Pause", L"Name",
-                                 L"Hot key", L"The hot key could not be registered", L"Delete timer ", L"?"};
+constexpr Words kJapanese = {L"時間です", L"タイマー", L"一時停止中 ", L"残り ", L"時間切れ", L"名称", L"ホットキー",
+                             L"ホットキー登録に失敗しました", L"タイマー", L"を削除します\nよろしいですか？",
+                             L"5 → 5分\n1:30 → 1時間30分\n0:0:45 → 45秒\nP5:30 → 午後5時30分 (A は午前)", L"修正",
+                             L"5時間", L"時間になりません"};
+constexpr Words kEnglishWords = {L"Time is up", L"Timer ", L"paused ", L"left ", L"time up", L"Name", L"Hot key",
+                                 L"The hot key could not be registered", L"Delete timer ", L"?",
+                                 L"5 → 5 min\n1:30 → 1 h 30 min\n0:0:45 → 45 s\nP5:30 → PM 5:30 (A for AM)", L"Edit",
+                                 L"5 h", L"not a time"};
 inline const Words& kSay = kEnglish ? kEnglishWords : kJapanese;
 inline std::wstring DeleteQuestion(const wchar_t* row, const wchar_t* name) {  // "タイマー2(arg)を…", "Delete timer 2 (arg)?"
   return kSay.deleteTimer + std::wstring(row) + (kEnglish ? L" (" : L"(") + name + L")" + kSay.sure;
@@ -44,12 +49,6 @@ inline uint64_t LocalFileTimeNow() {
   GetLocalTime(&now);
   SystemTimeToFileTime(&now, &ft);
   return uint64_t(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
-}
-
-inline std::vector<std::wstring> NextTexts(HWND control, int n) {  // the next n texts it shows, each waited for
-  std::vector<std::wstring> seen{Text(control)};
-  while (int(seen.size()) <= n && WaitFor([&] { return Text(control) != seen.back(); })) seen.push_back(Text(control));
-  return {seen.begin() + 1, seen.end()};
 }
 
 // What a screen reader hears for a control: its accessible name, "/", its keyboard shortcut.
@@ -126,7 +125,7 @@ inline HWND IconOf(HWND window) {  // its first icon static
   return icon;
 }
 
-// Saves KORVALINDE_SHOTS/name.png of the window `shown`, or of the desktop, once `owner` has repainted.
+// Saves KORVALINDE_SHOTS/name.png (-en.png in English) of `shown`, or of the desktop, once `owner` has repainted.
 inline void Shot(HWND owner, HWND shown, const char* name) {
   RECT r = {0, 0, 800, 600};  // the desktop: X coordinates inside it are the Windows screen coordinates
   wchar_t dir[MAX_PATH] = L"" KORVALINDE_SHOTS_PATH, crop[64];
@@ -136,7 +135,7 @@ inline void Shot(HWND owner, HWND shown, const char* name) {
   if (shown) GetWindowRect(shown, &r);
   GetEnvironmentVariableW(L"KORVALINDE_SHOTS", dir, MAX_PATH);
   swprintf(crop, 64, L"%ldx%ld+%ld+%ld ", r.right - r.left, r.bottom - r.top, r.left, r.top);
-  const std::wstring file = dir + (L"/" + std::wstring(name, name + strlen(name))) + L".png";
+  const std::wstring file = dir + (L"/" + std::wstring(name, name + strlen(name))) + (kEnglish ? L"-en.png" : L".png");
   const bool saved = Unix(L"/usr/bin/import", L"import -window root -crop " + (crop + file), file);
   EXPECT_TRUE(saved) << name;
 }
