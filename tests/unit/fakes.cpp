@@ -61,10 +61,6 @@ bool operator==(const Timer& a, const Timer& b) {
     return std::tie(a.Name, a.Remaining, a.Suspended, a.ClockMode) ==
            std::tie(b.Name, b.Remaining, b.Suspended, b.ClockMode);
 }
-void PrintTo(const Timer& t, std::ostream* out) {
-    *out << "{" << testing::PrintToString(t.Name) << ", " << t.Remaining << ", " << t.Suspended << ", " << t.ClockMode
-         << "}";
-}
 
 TimerTable Journal() {
     const AppState kept = App;

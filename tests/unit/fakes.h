@@ -18,7 +18,11 @@ typedef std::map<std::u16string, FakeValue> FakeKey;
 // A timer as the tests set and read it.
 struct Timer { std::u16string Name; uint64_t Remaining; int Suspended, ClockMode; };
 bool operator==(const Timer& a, const Timer& b);
-void PrintTo(const Timer& timer, std::ostream* out);
+// Inline: the fuzz targets link the fakes without GoogleTest's library.
+inline void PrintTo(const Timer& t, std::ostream* out) {
+    *out << "{" << testing::PrintToString(t.Name) << ", " << t.Remaining << ", " << t.Suspended << ", " << t.ClockMode
+         << "}";
+}
 typedef std::vector<Timer> Timers;
 
 struct FakeState {
