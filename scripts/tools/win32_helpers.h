@@ -342,6 +342,7 @@ inline std::vector<Record> ReadRecords() {  // Suspend0.. up to the first missin
 
 // The property by which the end-to-end tests' hook in the program tells whether `window` has an input method.
 inline std::wstring InputContextProperty(HWND window) { return L"ime " + std::to_wstring(uintptr_t(window)); }
+const wchar_t kFlashesProperty[] = L"flashes";  // and how often a window's caption flashed
 // Sent to a window hooked by ime_probe.dll: its process takes wParam as its menu colour (Wine keeps the system's
 // colours per process).
 constexpr wchar_t kMenuColourMessage[] = L"Korvalinde probe: menu colour";

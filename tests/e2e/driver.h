@@ -157,6 +157,14 @@ inline void Key(const Program& app, const std::wstring& keys) {  // keys pressed
   Press(keys);
 }
 
+inline void HookProbe(const Program& app) {  // ime_probe.dll into the program's thread, see ime_probe.cpp
+  const HMODULE probe = LoadLibraryW(L"ime_probe.dll");
+  void* see = probe ? reinterpret_cast<void*>(GetProcAddress(probe, "SeeInputContext")) : nullptr;
+  const HOOKPROC proc = reinterpret_cast<HOOKPROC>(see);
+  const HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, app.pi.dwThreadId) : nullptr;
+  EXPECT_TRUE(hook) << "ime_probe.dll hooked";
+}
+
 // Every test starts and ends with no program running and no settings; a failed step of Program fails it.
 struct E2e : testing::Test {
   void SetUp() override {

@@ -1,11 +1,13 @@
-// ime_probe.dll: hooked into Korvalinde's thread by the end-to-end tests (InputContext in window_test.cpp),
-// since ImmGetContext answers only in the window's own thread.
+// ime_probe.dll: hooked into Korvalinde's thread by the end-to-end tests (HookProbe in driver.h), since ImmGetContext
+// answers only in the window's own thread and the messages a window is sent are seen only there.
 #include "win32_helpers.h"  // windows.h first
 
 #include <imm.h>
 
-// Before a window handles kMenuColourMessage, its process takes the menu colour. Before it handles WM_NULL or WM_DESTROY, its root owner's InputContextProperty becomes 2 when the
-// window has an input method context, 1 when it has none.
+// Before a window handles kMenuColourMessage, its process takes the menu colour. Before it handles WM_NULL or
+// WM_DESTROY, its root owner's InputContextProperty becomes 2 when the window has an input method context, 1 when it
+// has none. Under Wine a flash of its caption (FlashWindowEx) is a WM_NCACTIVATE that names no other window: each
+// one counts in its kFlashesProperty.
 extern "C" __declspec(dllexport) LRESULT CALLBACK SeeInputContext(int code, WPARAM w, LPARAM l) {
   const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(l);
   const int menu = COLOR_MENU;
@@ -17,5 +19,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SeeInputContext(int code, WPAR
     const HWND owner = GetAncestor(sent->hwnd, GA_ROOTOWNER);
     SetPropW(owner, kv::InputContextProperty(sent->hwnd).c_str(), reinterpret_cast<HANDLE>(INT_PTR(context ? 2 : 1)));
   }
+  if (code == HC_ACTION && sent->message == WM_NCACTIVATE && sent->lParam == 0)
+    SetPropW(sent->hwnd, kv::kFlashesProperty, reinterpret_cast<HANDLE>(INT_PTR(GetPropW(sent->hwnd, kv::kFlashesProperty)) + 1));
   return CallNextHookEx(nullptr, code, w, l);
 }

@@ -103,22 +103,12 @@ std::wstring Names(HWND dialog) {  // the names the timer dialog offers
 // thread when the window last handled WM_NULL or WM_DESTROY; `owner` is its root owner. 0: not seen.
 INT_PTR InputContext(HWND window, HWND owner) { return INT_PTR(GetPropW(owner, InputContextProperty(window).c_str())); }
 
-void HookInputContexts(const Program& app) {  // ime_probe.dll into the program's thread, for InputContext
-  const HMODULE probe = LoadLibraryW(L"ime_probe.dll");
-  void* see = probe ? reinterpret_cast<void*>(GetProcAddress(probe, "SeeInputContext")) : nullptr;
-  const HOOKPROC proc = reinterpret_cast<HOOKPROC>(see);
-  const HHOOK hook = proc ? SetWindowsHookExW(WH_CALLWNDPROC, proc, probe, app.pi.dwThreadId) : nullptr;
-  EXPECT_TRUE(hook) << "ime_probe.dll hooked";
-}
-
-// The names offered come from History0.., most recent first; names cancelled or requested by text stay out.
-// Time texts are typed without the input method, which the time field gives back as it goes.
-TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
+// A opens the timer dialog, modal, on the client origin. Time texts are typed without the input method, which the
+// time field gives back as it goes; OK refuses an empty time, Enter adds, Esc cancels, and the keys work again after.
+TEST_F(Window, TheTimerDialogAddsFromTheKeyboard) {
   Program app;
-  WriteValue(L"History0", REG_SZ, L"A", 4);
-  WriteValue(L"History2", REG_SZ, L"C", 4);
   app.Start();
-  HookInputContexts(app);
+  HookProbe(app);
   SetWindowPos(app.main, nullptr, 150, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   Key(app, L"a");
   HWND dlg = app.Dialog(kAdd);
@@ -133,7 +123,6 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   EXPECT_FALSE(IsWindowEnabled(app.main)) << "modal";
   EXPECT_EQ(255, Send(field, EM_GETLIMITTEXT));
   EXPECT_EQ(10, Send(nameField, EM_GETLIMITTEXT));
-  EXPECT_EQ(L"A,C,", Names(dlg));
   Await([&] { return ThreadOf(dlg).hwndFocus == field; }, L"the time field focused");
   for (HWND w : {app.main, field, nameField}) Send(w, WM_NULL);
   EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window has no input method";
@@ -149,14 +138,27 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   app.WaitText(ID_ROW_TIME, L"茶");  // its name
   app.WaitText(ID_ROW_TIME, L" 0:24:5", true);  // and its time
   dlg = app.Open(ID_ADD, kAdd);
-  EXPECT_EQ(L"茶,A,C,", Names(dlg));
   Foreground(dlg);
   Press(L"7 Escape");
   Await([&] { return !IsWindow(dlg); }, L"Esc cancels");
   app.Settle();
   EXPECT_EQ(1, app.Rows());
+  Key(app, L"1");
+  app.WaitText(ID_ROW_PAUSE, kPaused);  // the keys work again after the dialog
+}
+
+// The names offered come from History0.., most recent first, those added or edited to; names requested by text stay
+// out. Ctrl+1 edits row 1, offering the time it has left, unpadded, and its name.
+TEST_F(Window, TheTimerDialogOffersTheRecentNames) {
+  Program app;
+  WriteValue(L"History0", REG_SZ, L"A", 4);
+  WriteValue(L"History2", REG_SZ, L"C", 4);
+  app.Start();
+  HWND dlg = app.Open(ID_ADD, kAdd);
+  EXPECT_EQ(L"A,C,", Names(dlg));
+  app.Submit(dlg, L"25", L"茶");
   app.Request(L"7(R)");
-  Key(app, L"ctrl+1");  // edits row 1, offering the time it has left, unpadded, and its name
+  Key(app, L"ctrl+1");
   dlg = app.Dialog(kEdit);
   EXPECT_EQ(L"茶", Text(dlg, IDC_NAME));
   EXPECT_TRUE(std::regex_match(Text(dlg, IDC_TIME), std::wregex(L"0:2[45]:\\d+"))) << Text(dlg, IDC_TIME);
@@ -166,8 +168,6 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboardAndOffersTheRecentNames) {
   dlg = app.Open(ID_ADD, kAdd);
   EXPECT_EQ(L"A,茶,C,", Names(dlg));
   app.Close(dlg, IDCANCEL);
-  Key(app, L"1");
-  app.WaitText(ID_ROW_PAUSE, kPaused);  // the keys work again after the dialog
   app.Quit();
   EXPECT_EQ(std::wstring(L"茶\0", 2), ReadValue(L"History1").Sz());
   EXPECT_FALSE(ReadValue(L"History3").exists);
@@ -208,69 +208,79 @@ TEST_F(Window, PausesAndResumesByKeyAndButton) {
   EXPECT_EQ(0u, app.Dialogs(nullptr));
 }
 
-// A control's tip: a row's whole name and its time left, which follows the row while it shows; a button's key; on the
-// time field, while it has the focus and at the mouse on it and its label, what the typed text means above the forms
-// of a time text, and after OK on a text that is no time, that it is none. The tools go with their rows. Screen
-// readers hear the same.
+// Moves the mouse onto the middle of the control; X coordinates on the desktop are the Windows screen coordinates.
+void MouseOn(HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  const std::wstring at = std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2);
+  Xdotool(L"mousemove " + at + L" mousemove_relative 1 0");
+}
+
+HWND ShownTip(const Program& app, const std::wstring& prefix) {  // a tip of the program showing a text so begun
+  for (HWND tip : Shown(app.pi.dwProcessId, L"tooltips_class32"))
+    if (Text(tip).rfind(prefix, 0) == 0) return tip;
+  return nullptr;
+}
+
+HWND AwaitTip(const Program& app, const std::wstring& prefix) {
+  Await([&] { return ShownTip(app, prefix) != nullptr; }, L"a tip: " + prefix);
+  return ShownTip(app, prefix);
+}
+
+// A control's tip: a row's whole name and its time left, which follows the row while it shows; a button's key. The
+// tools go with their rows. Screen readers hear the same.
 TEST_F(Window, TooltipsAndScreenReadersTellTheWholeNameAndTheKeys) {
   const std::wstring name = L"洗濯機の脱水を始める";
   Program app;
-  HWND tip = nullptr;
-  auto move = [&](HWND control) {  // X coordinates on the desktop are the Windows screen coordinates
-    RECT r{};
-    GetWindowRect(control, &r);
-    const std::wstring at = std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2);
-    Xdotool(L"mousemove " + at + L" mousemove_relative 1 0");
-  };
-  auto shows = [&](const std::wstring& prefix) {  // a tip of the program shows, its text beginning so
-    const std::vector<HWND> tips = Shown(app.pi.dwProcessId, L"tooltips_class32");
-    const auto found = std::find_if(tips.begin(), tips.end(), [&](HWND w) { return Text(w).rfind(prefix, 0) == 0; });
-    tip = found == tips.end() ? tip : *found;
-    return found != tips.end();
-  };
-  auto comes = [&](const std::wstring& prefix) { Await([&] { return shows(prefix); }, L"a tip: " + prefix); };
   app.Start({L"5(" + name + L")", L"1", L"2"});
   app.WaitRows(3);
-  move(app.Control(ID_ROW_TIME));
-  comes(name + L"\n" + kSay.left + L"0:0");
+  MouseOn(app.Control(ID_ROW_TIME));
+  HWND tip = AwaitTip(app, name + L"\n" + kSay.left + L"0:0");
   Shot(app.main, nullptr, "tooltip_row");
   const std::wstring first = Text(tip);
   Await([&] { return Text(tip) != first; }, L"the open tip follows the row");
   EXPECT_TRUE(std::regex_match(Said(app.Control(ID_ROW_TIME)), std::wregex(kSay.timer + (L"1 " + name) + L" " + kSay.left + L"0:0\\d:\\d\\d/")));
   EXPECT_EQ(kSay.timer + std::wstring(L"3 ") + kDelete + L"/Alt+3", Said(app.Control(ID_ROW_DELETE + 2)));
-  move(app.Control(ID_ROW_EDIT + 2));
-  comes(kSay.edit + std::wstring(L" (Ctrl+3)"));
+  MouseOn(app.Control(ID_ROW_EDIT + 2));
+  tip = AwaitTip(app, kSay.edit + std::wstring(L" (Ctrl+3)"));
   EXPECT_EQ(5 + 3 * 4, Send(tip, TTM_GETTOOLCOUNT));
   for (int row : {2, 1}) app.Close(app.Open(ID_ROW_DELETE + row, kDelete), IDOK);
   app.WaitRows(1);
   EXPECT_EQ(5 + 1 * 4, Send(tip, TTM_GETTOOLCOUNT)) << "no tool is left for the rows that went";
+}
+
+// The time field's tip, while it has the focus and at the mouse on it and its label: what the typed text means above
+// the forms of a time text, and after OK on a text that is no time, that it is none.
+TEST_F(Window, TheTimeFieldsTipReadsTheTypedText) {
+  Program app;
+  app.Start();
   HWND dlg = app.Open(ID_ADD, kAdd);
   HWND field = GetDlgItem(dlg, IDC_TIME), ok = GetDlgItem(dlg, IDOK);
-  comes(kSay.hint);  // the forms show while the time field has the focus
+  HWND tip = AwaitTip(app, kSay.hint);  // the forms show while the time field has the focus
   EXPECT_EQ(kSay.hint, Text(tip)) << "alone while it is empty";
   Foreground(dlg);
   Press(L"5 space m i n");
-  comes(kSay.fiveHours + std::wstring(L"\n\n") + kSay.hint);  // what the typed text means, above the forms
+  tip = AwaitTip(app, kSay.fiveHours + std::wstring(L"\n\n") + kSay.hint);  // what the typed text means, above the forms
   RECT shown{}, button{}, overlap{};
   GetWindowRect(tip, &shown);
   GetWindowRect(ok, &button);
   EXPECT_FALSE(IntersectRect(&overlap, &shown, &button)) << "OK stays free";
   Shot(dlg, nullptr, "time_field_reading");
   Press(L"Tab");
-  Await([&] { return !shows(kSay.fiveHours); }, L"the tip goes with the focus");
-  move(field);
-  comes(kSay.fiveHours + std::wstring(L"\n"));  // and comes with the mouse
-  move(ok);
-  Await([&] { return !shows(kSay.fiveHours); }, L"and goes with it");
-  move(GetWindow(field, GW_HWNDPREV));
-  comes(kSay.fiveHours + std::wstring(L"\n"));  // and comes back on the label
+  Await([&] { return !ShownTip(app, kSay.fiveHours); }, L"the tip goes with the focus");
+  MouseOn(field);
+  AwaitTip(app, kSay.fiveHours + std::wstring(L"\n"));  // and comes with the mouse
+  MouseOn(ok);
+  Await([&] { return !ShownTip(app, kSay.fiveHours); }, L"and goes with it");
+  MouseOn(GetWindow(field, GW_HWNDPREV));
+  AwaitTip(app, kSay.fiveHours + std::wstring(L"\n"));  // and comes back on the label
   Press(L"shift+Tab");
   Press(L"x y z");
-  comes(kSay.refused + std::wstring(L"\n"));
-  move(ok);
+  AwaitTip(app, kSay.refused + std::wstring(L"\n"));
+  MouseOn(ok);
   Xdotool(L"click 1");
   Await([&] { return Send(field, EM_GETSEL) == MAKELONG(0, 3); }, L"OK selects the refused text");
-  comes(kSay.refused + std::wstring(L"\n"));  // the tip says why
+  AwaitTip(app, kSay.refused + std::wstring(L"\n"));  // the tip says why
   EXPECT_TRUE(IsWindowVisible(dlg)) << "and the dialog stays";
   app.Close(dlg, IDCANCEL);
 }
@@ -307,7 +317,7 @@ TEST_F(Window, FollowsTheSystemColours) {
   Program app;
   app.Start({L"5"});
   app.WaitRows(1);
-  HookInputContexts(app);
+  HookProbe(app);
   const int menu = COLOR_MENU;
   const COLORREF before = GetSysColor(menu);
   for (COLORREF colour : {RGB(0, 128, 0), before}) {
