@@ -24,11 +24,9 @@ void SetClockOffset(int seconds) {
 // once; set back, the alarm waits for its time again. A countdown beside it keeps to the time it was given, so the
 // first notice tells which came first. Windows resuming from sleep ticks at once.
 TEST_F(Clock, AnAlarmGoesOffWhenTheWallClockShowsItsTime) {
-  const struct {
-    int alarmIn, jump;
-    const wchar_t* countdown;
-    std::wstring notice;
-  } cases[] = {{600, 3600, L"0:2:0(egg)", kSay.heading + std::wstring(L"\nalarm")}, {20, -3600, L"0:0:25(egg)", kSay.heading + std::wstring(L"\negg")}};
+  const struct { int alarmIn, jump; const wchar_t* countdown; std::wstring notice; } cases[] = {
+      {600, 3600, L"0:2:0(egg)", kSay.heading + std::wstring(L"\nalarm")},
+      {20, -3600, L"0:0:25(egg)", kSay.heading + std::wstring(L"\negg")}};
   for (const auto& c : cases) {
     SetClockOffset(0);
     Program app;

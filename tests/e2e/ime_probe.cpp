@@ -19,7 +19,9 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SeeInputContext(int code, WPAR
     const HWND owner = GetAncestor(sent->hwnd, GA_ROOTOWNER);
     SetPropW(owner, kv::InputContextProperty(sent->hwnd).c_str(), reinterpret_cast<HANDLE>(INT_PTR(context ? 2 : 1)));
   }
-  if (code == HC_ACTION && sent->message == WM_NCACTIVATE && sent->lParam == 0)
-    SetPropW(sent->hwnd, kv::kFlashesProperty, reinterpret_cast<HANDLE>(INT_PTR(GetPropW(sent->hwnd, kv::kFlashesProperty)) + 1));
+  if (code == HC_ACTION && sent->message == WM_NCACTIVATE && sent->lParam == 0) {
+    const INT_PTR flashes = INT_PTR(GetPropW(sent->hwnd, kv::kFlashesProperty)) + 1;
+    SetPropW(sent->hwnd, kv::kFlashesProperty, reinterpret_cast<HANDLE>(flashes));
+  }
   return CallNextHookEx(nullptr, code, w, l);
 }
