@@ -107,6 +107,9 @@ inline GUITHREADINFO ThreadOf(HWND window) {  // the active and the focused wind
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
   return info;
 }
+inline void AwaitFocus(HWND control, const std::wstring& what) {  // the keyboard focus of its thread on it
+  Await([&] { return ThreadOf(control).hwndFocus == control; }, what);
+}
 
 // Brings the window in front as a user would: its thread has activated it and handled all sent before. A focus
 // change from the X server still on its way (after a dialog closed) can take it back once: then it is asked again.

@@ -121,7 +121,7 @@ TEST_F(Window, TheTimerDialogAddsFromTheKeyboard) {
   EXPECT_EQ(client.y, dialog.y);
   EXPECT_EQ(app.main, GetWindow(dlg, GW_OWNER));
   EXPECT_EQ(10, Send(nameField, EM_GETLIMITTEXT));
-  Await([&] { return ThreadOf(dlg).hwndFocus == field; }, L"the time field focused");
+  AwaitFocus(field, L"the time field focused");
   for (HWND w : {app.main, field, nameField}) Send(w, WM_NULL);
   EXPECT_EQ(1, InputContext(app.main, app.main)) << "the main window has no input method";
   EXPECT_EQ(1, InputContext(field, app.main)) << "nor has the time field";
@@ -289,9 +289,7 @@ TEST_F(Window, TheKeyboardAloneWalksAndPressesTheButtons) {
   Program app;
   app.Start({L"5", L"PM5:30"});
   app.WaitRows(2);
-  auto focused = [&](int id) {
-    Await([&] { return ThreadOf(app.main).hwndFocus == app.Control(id); }, L"the focus on " + std::to_wstring(id));
-  };
+  auto focused = [&](int id) { AwaitFocus(app.Control(id), L"the focus on " + std::to_wstring(id)); };
   for (int id : {ID_ROW_PAUSE, ID_ROW_EDIT, ID_ROW_DELETE, ID_ROW_EDIT + 1, ID_ROW_DELETE + 1, ID_ADD, ID_MUTE}) {
     Key(app, L"Tab");
     focused(id);
